@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// One entry of the system's interface list. An interface may appear several
+// times (one entry per address family); the link-level entry carries the
+// byte counters. Counters are as wide as the system keeps them.
+struct InterfaceEntry {
+  std::optional<std::string> name;
+  bool linkLevel = false;
+  bool up = false;
+  bool loopback = false;
+  bool hasStatistics = false;
+  std::uint64_t receivedBytes = 0;
+  std::uint64_t sentBytes = 0;
+};
+
+class InterfaceList {
+ public:
+  virtual ~InterfaceList() = default;
+  // None when the list cannot be read.
+  virtual std::optional<std::vector<InterfaceEntry>> interfaces() = 0;
+};
+
+// System-wide processor time counters since boot, in ticks.
+struct CpuTicksReading {
+  std::uint64_t user = 0;
+  std::uint64_t system = 0;
+  std::uint64_t idle = 0;
+  std::uint64_t nice = 0;
+};
+
+class CpuTicksSource {
+ public:
+  virtual ~CpuTicksSource() = default;
+  virtual std::optional<CpuTicksReading> ticks() = 0;
+};
+
+struct MemoryReading {
+  std::uint64_t physicalBytes = 0;
+  std::uint64_t usedBytes = 0;
+};
+
+class MemorySource {
+ public:
+  virtual ~MemorySource() = default;
+  virtual std::optional<MemoryReading> memory() = 0;
+};
+
+class GpuUtilizationSource {
+ public:
+  virtual ~GpuUtilizationSource() = default;
+  // One complete read of the graphics device's utilisation in percent, 0...100;
+  // none when the machine cannot tell.
+  virtual std::optional<std::int64_t> readDeviceUtilization() = 0;
+};
+
+}  // namespace platform
