@@ -24,8 +24,8 @@ class DistributedNotificationCenter {
   // Broadcasts to every observer of the name, in any process. No object.
   virtual void post(const std::string& name, const std::optional<UserInfo>& userInfo) = 0;
   // Observes a name from any sender; the callback runs on the main thread.
-  virtual ObserverToken addObserver(const std::string& name,
-                                    std::function<void(const std::optional<UserInfo>&)> callback) = 0;
+  virtual ObserverToken addObserver(
+      const std::string& name, std::function<void(const std::optional<UserInfo>&)> callback) = 0;
   virtual void removeObserver(ObserverToken token) = 0;
 };
 
