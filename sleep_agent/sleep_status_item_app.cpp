@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "agent_common/host_request.h"
 #include "agent_common/parent_watchdog.h"
 
 namespace agent {
@@ -67,11 +68,7 @@ void SleepStatusItemApp::refreshStatusItem() {
 }
 
 void SleepStatusItemApp::statusItemClicked() {
-  platform.notificationCenter().post(showSleepManagementNotificationName, std::nullopt);
-  if (parentPID < 1) return;
-  if (const auto host = platform.runningApplications().find(parentPID)) {
-    host->activate(platform::kActivateIgnoringOtherApps);
-  }
+  sendHostRequest(platform, showSleepManagementNotificationName, parentPID);
 }
 
 }  // namespace agent

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "agent_common/host_contract.h"
+#include "agent_common/host_request.h"
 #include "agent_common/parent_watchdog.h"
 #include "network_agent/presentation/build_metrics.h"
 #include "network_agent/sampling/rate_text.h"
@@ -137,11 +138,7 @@ void NetworkSpeedStatusItemApp::statusItemClicked() {
 }
 
 void NetworkSpeedStatusItemApp::openMainWindow() {
-  platform.notificationCenter().post(hostNotificationName(kShowWindowSuffix), std::nullopt);
-  if (parentPID < 1) return;
-  if (const auto host = platform.runningApplications().find(parentPID)) {
-    host->activate(platform::kActivateIgnoringOtherApps);
-  }
+  sendHostRequest(platform, hostNotificationName(kShowWindowSuffix), parentPID);
 }
 
 void NetworkSpeedStatusItemApp::quit() { platform.sharedApplication().terminate(); }
