@@ -1,0 +1,65 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/graphics.h"
+#include "platform/linux/glib_handles.h"
+#include "platform/linux/pixmap.h"
+
+namespace platform::linuxdesktop {
+
+class TextEngine;
+
+// An image kept as the list of its drawing operations, so that it can be
+// rendered sharply at any scale: a tray host asks for scale 1 and 2. Texts are
+// laid out once, when drawn.
+//
+// Texts drawn in white or near-white (every colour component at least 0.9,
+// any alpha above 0) get a thin dark outline underneath, about one point
+// wide and dark grey at half opacity, so that they stay legible on light
+// panels. Fonts, colours and positions stay exactly as asked; the text's own
+// pixels are never darkened by the outline.
+class CairoImage : public platform::Image {
+ public:
+  // Larger sizes are cut down to this many points; negative or NaN ones are 0.
+  static constexpr double kMaximumDimension = 4096.0;
+  static constexpr int kMaximumScale = 4;
+
+  CairoImage(platform::Size size, std::shared_ptr<TextEngine> engine);
+  ~CairoImage() override;
+
+  platform::Size size() const override;
+  void fill(const platform::Color& color) override;
+  void drawText(const std::string& text, platform::Point at, const platform::Font& font,
+                const platform::Color& color) override;
+
+  // Renders the operations so far at `scale` pixels per point (clamped to
+  // 1...kMaximumScale). The pixmap is ceil(width) * scale pixels wide and
+  // ceil(height) * scale high, transparent where nothing was drawn.
+  Pixmap render(int scale) const;
+
+ private:
+  struct FillOperation {
+    platform::Color color;
+  };
+  struct TextOperation {
+    PangoLayoutPtr layout;
+    // Top-left corner of the line box, in cairo's y-down coordinates.
+    double left = 0.0;
+    double top = 0.0;
+    platform::Color color;
+  };
+  using Operation = std::variant<FillOperation, TextOperation>;
+
+  static void paint(cairo_t* cairo, const FillOperation& operation);
+  static void paint(cairo_t* cairo, const TextOperation& operation);
+
+  platform::Size imageSize;
+  std::shared_ptr<TextEngine> engine;
+  std::vector<Operation> operations;
+};
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/system_readings.h"
+
+namespace platform::linuxdesktop {
+
+// Collects the interfaces of an rtnetlink RTM_GETLINK dump from the datagrams
+// the kernel sends in reply, one datagram at a time. Parsing is bounds-checked
+// throughout: a truncated or malformed attribute ends the walk over that
+// message's attributes and keeps what was read before it.
+class LinkDumpParser {
+ public:
+  enum class Progress { more, done, failed };
+
+  // Only messages carrying this request's sequence number are read; leftovers
+  // of an earlier request are skipped.
+  explicit LinkDumpParser(std::uint32_t sequence);
+
+  // Reads one received datagram. done once the dump's end arrived, failed on
+  // an error reply or a message whose length runs past the datagram.
+  Progress feed(std::span<const std::uint8_t> datagram);
+
+  // One link-level entry per RTM_NEWLINK message, in the kernel's order.
+  const std::vector<platform::InterfaceEntry>& entries() const { return links; }
+
+  // True when the kernel flagged the dump as inconsistent: the interface set
+  // changed while it was being read, so an interface may be missing or twice.
+  bool interrupted() const { return dumpInterrupted; }
+
+ private:
+  Progress readMessage(std::uint16_t type, std::span<const std::uint8_t> payload);
+  void readLink(std::span<const std::uint8_t> payload);
+
+  std::uint32_t sequence = 0;
+  std::vector<platform::InterfaceEntry> links;
+  bool dumpInterrupted = false;
+};
+
+}  // namespace platform::linuxdesktop

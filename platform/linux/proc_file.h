@@ -1,0 +1,20 @@
+#pragma once
+
+#include <optional>
+#include <span>
+#include <string_view>
+
+namespace platform::linuxdesktop {
+
+// Reads the start of a small kernel text file into the caller's buffer with
+// plain read(2) calls. The result views the buffer: the whole file when it
+// fits, otherwise its complete lines only (up to the last newline that fits),
+// so a parser never sees a number cut in half. None when the file cannot be
+// opened or read, or when not even one line fits.
+std::optional<std::string_view> readFileHead(const char* path, std::span<char> buffer);
+
+// Splits off the text before the first occurrence of a separator character,
+// advancing the input past it; the whole input when none occurs.
+std::string_view nextToken(std::string_view& text, std::string_view separators);
+
+}  // namespace platform::linuxdesktop

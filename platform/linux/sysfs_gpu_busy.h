@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace platform::linuxdesktop {
+
+// The first readable `cardN/device/gpu_busy_percent` under a DRM class folder
+// (normally /sys/class/drm), cards in numeric order (card2 before card10);
+// connector entries such as card0-DP-1 are not cards. amdgpu and xe publish
+// the file. A file holding anything but a decimal number from 0 up is skipped
+// and the next card is tried; a value above 100 reads as 100. A card whose
+// device is runtime-suspended (power/runtime_status) reads as 0 without its
+// file being read, since reading it would wake the device. None when no card
+// has a usable file.
+std::optional<std::int64_t> readSysfsGpuBusy(const std::string& drmRoot);
+
+}  // namespace platform::linuxdesktop
