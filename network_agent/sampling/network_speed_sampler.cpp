@@ -32,16 +32,21 @@ NetworkSpeedSampler::Counters NetworkSpeedSampler::countedTotals(
   return totals;
 }
 
-NetworkSpeedSampler::Counters NetworkSpeedSampler::readTotals() {
+std::optional<NetworkSpeedSampler::Counters> NetworkSpeedSampler::readTotals() {
   const std::optional<std::vector<platform::InterfaceEntry>> entries = interfaceList.interfaces();
-  if (!entries) return Counters{};
+  if (!entries) return std::nullopt;
   return countedTotals(*entries);
 }
 
 NetworkSnapshot NetworkSpeedSampler::sample() {
   // Read before the walk, so that intervals run from walk start to walk start.
   const double now = uptimeClock.uptimeSeconds();
-  const Counters current = readTotals();
+  const std::optional<Counters> reading = readTotals();
+  // A list that cannot be read leaves the baseline alone. Taking zero totals
+  // as the baseline would make the next good reading count every byte since
+  // boot as traffic of one interval.
+  if (!reading) return NetworkSnapshot{};
+  const Counters current = *reading;
   if (!previousCounters || !previousSampleTime) {
     previousCounters = current;
     previousSampleTime = now;

@@ -28,7 +28,7 @@ class NetworkSpeedSampler {
 
   // Rates in bytes per second since the previous sample. The first sample
   // only records a baseline and reports zero rates. A list that cannot be
-  // read counts as totals of zero, which then become the baseline.
+  // read reports zero rates and keeps the previous sample as the baseline.
   NetworkSnapshot sample();
 
   // Whether an entry's counters are counted: its link-level entry, up and not
@@ -40,7 +40,7 @@ class NetworkSpeedSampler {
   static Counters countedTotals(const std::vector<platform::InterfaceEntry>& entries);
 
  private:
-  Counters readTotals();
+  std::optional<Counters> readTotals();
 
   platform::Clock& uptimeClock;
   platform::InterfaceList& interfaceList;

@@ -95,17 +95,26 @@ TEST_F(NetworkSpeedSamplerTest, DirectionThatWentDownGivesZeroAndBecomesTheBasel
   EXPECT_EQ(after.uploadBytesPerSecond, 0.0);
 }
 
-TEST_F(NetworkSpeedSamplerTest, FailedListReadsAsZeroTotalsAndStaysTheBaseline) {
+TEST_F(NetworkSpeedSamplerTest, FailedListReportsZeroAndKeepsTheBaseline) {
   sampleAt(10.0, 50'000, 60'000);
   clock.uptime = 11.0;
   interfaces.entries.reset();
   const NetworkSnapshot failed = sampler.sample();
   EXPECT_EQ(failed.downloadBytesPerSecond, 0.0);
   EXPECT_EQ(failed.uploadBytesPerSecond, 0.0);
-  // The next good reading is measured against the zero totals.
-  const NetworkSnapshot recovered = sampleAt(13.0, 50'200, 60'400);
-  EXPECT_DOUBLE_EQ(recovered.downloadBytesPerSecond, 25'100.0);
-  EXPECT_DOUBLE_EQ(recovered.uploadBytesPerSecond, 30'200.0);
+  // The next good reading covers the whole time since the last good one,
+  // not every byte since boot.
+  const NetworkSnapshot recovered = sampleAt(13.0, 50'300, 60'600);
+  EXPECT_DOUBLE_EQ(recovered.downloadBytesPerSecond, 100.0);
+  EXPECT_DOUBLE_EQ(recovered.uploadBytesPerSecond, 200.0);
+}
+
+TEST_F(NetworkSpeedSamplerTest, FailedFirstReadLeavesTheSamplerEmpty) {
+  clock.uptime = 5.0;
+  interfaces.entries.reset();
+  sampler.sample();
+  EXPECT_EQ(sampleAt(6.0, 50'000, 60'000).downloadBytesPerSecond, 0.0);
+  EXPECT_DOUBLE_EQ(sampleAt(7.0, 51'000, 60'000).downloadBytesPerSecond, 1'000.0);
 }
 
 TEST_F(NetworkSpeedSamplerTest, SixtyFourBitCountersAreKeptWhole) {
