@@ -1,0 +1,105 @@
+#include "platform/linux/linux_platform.h"
+
+#include <utility>
+
+#include "platform/linux/dbus_notification_center.h"
+#include "platform/linux/glib_run_loop.h"
+#include "platform/linux/key_file_user_defaults_store.h"
+#include "platform/linux/linux_application.h"
+#include "platform/linux/linux_clock.h"
+#include "platform/linux/linux_gpu_utilization.h"
+#include "platform/linux/linux_running_applications.h"
+#include "platform/linux/netlink_interface_list.h"
+#include "platform/linux/pango_graphics.h"
+#include "platform/linux/proc_meminfo_memory.h"
+#include "platform/linux/proc_stat_cpu_ticks.h"
+#include "platform/linux/sni_status_bar.h"
+#include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_process_probe.h"
+
+namespace platform::linuxdesktop {
+
+namespace {
+
+template <class T>
+T& madeOnFirstUse(std::unique_ptr<T>& slot) {
+  if (!slot) slot = std::make_unique<T>();
+  return *slot;
+}
+
+}  // namespace
+
+struct LinuxPlatform::Services {
+  Services(GDBusConnection* sessionBus, const std::string& programName, CurrentEvent& events)
+      : statusBar(sessionBus, programName, events), notificationCenter(sessionBus) {}
+
+  platform::posix::PosixEnvironment environment;
+  platform::posix::PosixProcessProbe processProbe;
+  LinuxClock clock;
+  GLibRunLoop runLoop;
+  SniStatusBar statusBar;
+  DbusNotificationCenter notificationCenter;
+  KeyFileUserDefaultsStore userDefaults{environment};
+  LinuxRunningApplications runningApplications;
+  std::unique_ptr<PangoGraphics> graphics;
+  std::unique_ptr<NetlinkInterfaceList> interfaceList;
+  std::unique_ptr<ProcStatCpuTicks> cpuTicks;
+  std::unique_ptr<ProcMeminfoMemory> memory;
+  std::unique_ptr<LinuxGpuUtilization> gpuUtilization;
+};
+
+std::unique_ptr<LinuxPlatform> LinuxPlatform::create(const std::string& programName) {
+  GError* error = nullptr;
+  const GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error)};
+  const ErrorPtr failure{error};
+  if (!bus) return nullptr;
+  return std::make_unique<LinuxPlatform>(bus.get(), programName);
+}
+
+LinuxPlatform::LinuxPlatform(GDBusConnection* sessionBus, std::string programName)
+    : sessionBus(static_cast<GDBusConnection*>(g_object_ref(sessionBus))),
+      programName(std::move(programName)),
+      services(std::make_unique<Services>(sessionBus, this->programName, events)) {}
+
+LinuxPlatform::~LinuxPlatform() = default;
+
+platform::Application& LinuxPlatform::sharedApplication() {
+  if (!application) application = std::make_unique<LinuxApplication>(sessionBus.get(), events);
+  return *application;
+}
+
+platform::Environment& LinuxPlatform::environment() { return services->environment; }
+
+platform::ProcessProbe& LinuxPlatform::processProbe() { return services->processProbe; }
+
+platform::Clock& LinuxPlatform::clock() { return services->clock; }
+
+platform::RunLoop& LinuxPlatform::runLoop() { return services->runLoop; }
+
+platform::StatusBar& LinuxPlatform::statusBar() { return services->statusBar; }
+
+platform::DistributedNotificationCenter& LinuxPlatform::notificationCenter() {
+  return services->notificationCenter;
+}
+
+platform::UserDefaultsStore& LinuxPlatform::userDefaults() { return services->userDefaults; }
+
+platform::RunningApplications& LinuxPlatform::runningApplications() {
+  return services->runningApplications;
+}
+
+platform::Graphics& LinuxPlatform::graphics() { return madeOnFirstUse(services->graphics); }
+
+platform::InterfaceList& LinuxPlatform::interfaceList() {
+  return madeOnFirstUse(services->interfaceList);
+}
+
+platform::CpuTicksSource& LinuxPlatform::cpuTicks() { return madeOnFirstUse(services->cpuTicks); }
+
+platform::MemorySource& LinuxPlatform::memory() { return madeOnFirstUse(services->memory); }
+
+platform::GpuUtilizationSource& LinuxPlatform::gpuUtilization() {
+  return madeOnFirstUse(services->gpuUtilization);
+}
+
+}  // namespace platform::linuxdesktop

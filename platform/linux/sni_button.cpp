@@ -1,0 +1,61 @@
+#include "platform/linux/sni_button.h"
+
+#include <utility>
+
+namespace platform::linuxdesktop {
+
+SniButton::SniButton(std::function<void(Change)> changed) : changed(std::move(changed)) {}
+
+void SniButton::setImage(std::shared_ptr<platform::Image> newImage) {
+  image = std::move(newImage);
+  changed(Change::appearance);
+}
+
+void SniButton::setImagePosition(platform::ImagePosition position) {
+  imagePosition = position;
+  changed(Change::appearance);
+}
+
+void SniButton::setTitle(const std::string& title) {
+  currentTitle = title;
+  changed(Change::appearance);
+}
+
+void SniButton::setFont(const platform::Font& font) {
+  currentFont = font;
+  changed(Change::appearance);
+}
+
+void SniButton::setToolTip(const std::string& toolTip) {
+  currentToolTip = toolTip;
+  changed(Change::toolTip);
+}
+
+void SniButton::setAction(std::function<void()> newAction) { action = std::move(newAction); }
+
+void SniButton::sendActionOn(std::uint64_t mask) { actionMask = mask; }
+
+void SniButton::performClick() {
+  if (!menuAttached) fire();
+}
+
+void SniButton::click(std::uint64_t releaseMask) {
+  // While a menu is attached a click belongs to the menu, which the host opens.
+  if (menuAttached || (actionMask & releaseMask) == 0) return;
+  fire();
+}
+
+void SniButton::setMenuAttached(bool attached) { menuAttached = attached; }
+
+const platform::Image* SniButton::shownImage() const {
+  if (imagePosition == platform::ImagePosition::noImage) return nullptr;
+  return image.get();
+}
+
+void SniButton::fire() {
+  // A copy: the action may replace itself while it runs.
+  const std::function<void()> running = action;
+  if (running) running();
+}
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,104 @@
+#include "platform/linux/sni_dbus_object.h"
+
+#include <cstring>
+#include <utility>
+
+#include "platform/application.h"
+
+namespace platform::linuxdesktop {
+
+namespace {
+
+constexpr const char* kIntrospection = R"xml(<node>
+  <interface name="org.kde.StatusNotifierItem">
+    <property name="Category" type="s" access="read"/>
+    <property name="Id" type="s" access="read"/>
+    <property name="Title" type="s" access="read"/>
+    <property name="Status" type="s" access="read"/>
+    <property name="WindowId" type="i" access="read"/>
+    <property name="IconThemePath" type="s" access="read"/>
+    <property name="Menu" type="o" access="read"/>
+    <property name="ItemIsMenu" type="b" access="read"/>
+    <property name="IconName" type="s" access="read"/>
+    <property name="IconPixmap" type="a(iiay)" access="read"/>
+    <property name="OverlayIconName" type="s" access="read"/>
+    <property name="OverlayIconPixmap" type="a(iiay)" access="read"/>
+    <property name="AttentionIconName" type="s" access="read"/>
+    <property name="AttentionIconPixmap" type="a(iiay)" access="read"/>
+    <property name="AttentionMovieName" type="s" access="read"/>
+    <property name="ToolTip" type="(sa(iiay)ss)" access="read"/>
+    <method name="ContextMenu"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
+    <method name="Activate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
+    <method name="SecondaryActivate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
+    <method name="Scroll"><arg name="delta" type="i" direction="in"/><arg name="orientation" type="s" direction="in"/></method>
+    <signal name="NewTitle"/>
+    <signal name="NewIcon"/>
+    <signal name="NewAttentionIcon"/>
+    <signal name="NewOverlayIcon"/>
+    <signal name="NewToolTip"/>
+    <signal name="NewStatus"><arg name="status" type="s"/></signal>
+  </interface>
+</node>)xml";
+
+GDBusInterfaceInfo* interfaceInfo() {
+  // Parsed once; the text is a constant, so parsing cannot fail.
+  static const DBusNodeInfoPtr node{g_dbus_node_info_new_for_xml(kIntrospection, nullptr)};
+  return g_dbus_node_info_lookup_interface(node.get(), SniDbusObject::kInterface);
+}
+
+// The AppKit release type of a click method, 0 for one that is no click.
+int releaseTypeOf(const gchar* method) {
+  if (std::strcmp(method, "Activate") == 0) return platform::kEventTypeLeftMouseUp;
+  if (std::strcmp(method, "ContextMenu") == 0) return platform::kEventTypeRightMouseUp;
+  if (std::strcmp(method, "SecondaryActivate") == 0) return platform::kEventTypeOtherMouseUp;
+  return 0;
+}
+
+}  // namespace
+
+SniDbusObject::SniDbusObject(GDBusConnection* connection, std::string objectPath,
+                             SniObjectHandler& handler)
+    : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
+      objectPath(std::move(objectPath)),
+      handler(handler) {
+  static const GDBusInterfaceVTable vtable = {.method_call = &SniDbusObject::methodCall,
+                                              .get_property = &SniDbusObject::getProperty,
+                                              .set_property = nullptr,
+                                              .padding = {}};
+  // Fails only when the path is taken on this connection; the item then stays
+  // unseen instead of answering for another.
+  const guint id = g_dbus_connection_register_object(
+      connection, this->objectPath.c_str(), interfaceInfo(), &vtable, this, nullptr, nullptr);
+  registration = ObjectRegistrationId{connection, id};
+}
+
+void SniDbusObject::emit(const char* member, GVariant* parameters) {
+  g_dbus_connection_emit_signal(connection.get(), nullptr, objectPath.c_str(), kInterface, member,
+                                parameters, nullptr);
+}
+
+void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                               const gchar* method, GVariant*, GDBusMethodInvocation* invocation,
+                               gpointer data) {
+  const int releaseType = releaseTypeOf(method);
+  if (releaseType == 0 && std::strcmp(method, "Scroll") != 0) {
+    g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_METHOD,
+                                          "No such method: %s", method);
+    return;
+  }
+  // Answer first: the action may end the application, and the reply must
+  // already be queued when termination flushes the connection.
+  g_dbus_method_invocation_return_value(invocation, nullptr);
+  if (releaseType != 0) static_cast<SniDbusObject*>(data)->handler.clicked(releaseType);
+}
+
+GVariant* SniDbusObject::getProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                                     const gchar* name, GError** error, gpointer data) {
+  GVariant* value = static_cast<SniDbusObject*>(data)->handler.property(name);
+  if (value == nullptr) {
+    g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY, "No such property: %s", name);
+  }
+  return value;
+}
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include <gio/gio.h>
+
+#include "platform/linux/glib_handles.h"
+#include "platform/linux/glib_ids.h"
+
+namespace platform::linuxdesktop {
+
+// What the exported object asks of the status item behind it.
+class SniObjectHandler {
+ public:
+  virtual ~SniObjectHandler() = default;
+  // The current value of one of the interface's properties (a full or
+  // floating reference); null for a name the interface does not have.
+  virtual GVariant* property(std::string_view name) = 0;
+  // A click reported by a host, as the AppKit type of the mouse release
+  // (platform::kEventType...). Runs after the host's call has been answered.
+  virtual void clicked(int eventType) = 0;
+};
+
+// The org.kde.StatusNotifierItem object of one item on a connection. Every
+// method call is answered: the four methods with an empty reply (Scroll is
+// accepted and ignored), anything else with an error naming what was rejected.
+class SniDbusObject {
+ public:
+  static constexpr const char* kInterface = "org.kde.StatusNotifierItem";
+
+  // Registers at objectPath; the handler is borrowed and must outlive the object.
+  SniDbusObject(GDBusConnection* connection, std::string objectPath, SniObjectHandler& handler);
+
+  // Emits one of the interface's signals from this object. parameters may be
+  // null or floating.
+  void emit(const char* member, GVariant* parameters);
+  bool isRegistered() const { return static_cast<bool>(registration); }
+  const std::string& path() const { return objectPath; }
+
+ private:
+  static void methodCall(GDBusConnection* connection, const gchar* sender, const gchar* path,
+                         const gchar* interfaceName, const gchar* method, GVariant* parameters,
+                         GDBusMethodInvocation* invocation, gpointer data);
+  static GVariant* getProperty(GDBusConnection* connection, const gchar* sender, const gchar* path,
+                               const gchar* interfaceName, const gchar* name, GError** error,
+                               gpointer data);
+
+  GObjectPtr<GDBusConnection> connection;
+  std::string objectPath;
+  SniObjectHandler& handler;
+  ObjectRegistrationId registration;
+};
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,46 @@
+#include "platform/linux/sni_icon_pixmaps.h"
+
+#include <optional>
+
+#include "platform/linux/cairo_image.h"
+#include "platform/linux/title_pixmap.h"
+
+namespace platform::linuxdesktop {
+
+namespace {
+
+std::optional<Pixmap> renderAt(const SniButton& button, int scale) {
+  if (const platform::Image* image = button.shownImage()) {
+    const auto* drawable = dynamic_cast<const CairoImage*>(image);
+    if (drawable == nullptr) return std::nullopt;
+    return drawable->render(scale);
+  }
+  if (button.title().empty()) return std::nullopt;
+  return renderTitle(button.title(), button.font(), scale);
+}
+
+void addPixmap(GVariantBuilder& builder, const Pixmap& pixmap) {
+  GVariant* pixels = g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, pixmap.argb.data(),
+                                               pixmap.argb.size(), sizeof(std::uint8_t));
+  g_variant_builder_add(&builder, "(ii@ay)", pixmap.width, pixmap.height, pixels);
+}
+
+}  // namespace
+
+VariantPtr iconPixmapsFor(const SniButton& button) {
+  GVariantBuilder builder;
+  g_variant_builder_init(&builder, G_VARIANT_TYPE("a(iiay)"));
+  for (const int scale : kIconScales) {
+    const std::optional<Pixmap> pixmap = renderAt(button, scale);
+    const bool complete = pixmap && pixmap->width > 0 && pixmap->height > 0 &&
+                          pixmap->argb.size() == std::size_t{4} *
+                                                     static_cast<std::size_t>(pixmap->width) *
+                                                     static_cast<std::size_t>(pixmap->height);
+    if (complete) addPixmap(builder, *pixmap);
+  }
+  return VariantPtr{g_variant_ref_sink(g_variant_builder_end(&builder))};
+}
+
+GVariant* newEmptyPixmaps() { return g_variant_new_array(G_VARIANT_TYPE("(iiay)"), nullptr, 0); }
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "platform/linux/glib_handles.h"
+#include "platform/linux/sni_button.h"
+
+namespace platform::linuxdesktop {
+
+// The scales a tray host is offered: the icon in points and at twice the
+// resolution for high-density panels.
+inline constexpr int kIconScales[] = {1, 2};
+
+// The IconPixmap value (a(iiay), ARGB32 in network byte order) of a button,
+// one pixmap per scale in kIconScales: its shown image when it has one, drawn
+// by CairoImage; else its title, when not empty, drawn in white in its font;
+// else no pixmap. An image made by another Graphics, or one without pixels,
+// gives no pixmap either. A full reference.
+VariantPtr iconPixmapsFor(const SniButton& button);
+
+// A new floating a(iiay) with no pixmap, for the icons the item never shows.
+GVariant* newEmptyPixmaps();
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,41 @@
+#include "platform/linux/sni_status_bar.h"
+
+#include <unistd.h>
+
+#include <utility>
+
+#include "platform/linux/dbusmenu_menu.h"
+
+namespace platform::linuxdesktop {
+
+SniStatusBar::SniStatusBar(GDBusConnection* connection, std::string programName,
+                           CurrentEvent& events)
+    : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
+      programName(std::move(programName)),
+      events(events) {}
+
+std::shared_ptr<platform::StatusItem> SniStatusBar::statusItem(double length) {
+  ++itemCount;
+  return std::make_shared<SniStatusItem>(connection.get(), addressOf(getpid(), itemCount),
+                                         programName, events, length);
+}
+
+std::shared_ptr<platform::Menu> SniStatusBar::newMenu() { return std::make_shared<DbusmenuMenu>(); }
+
+SniItemAddress SniStatusBar::addressOf(long processId, int n) {
+  SniItemAddress address;
+  address.busName =
+      "org.kde.StatusNotifierItem-" + std::to_string(processId) + "-" + std::to_string(n);
+  if (n == 1) {
+    address.objectPath = "/StatusNotifierItem";
+    address.menuPath = "/MenuBar";
+    address.service = address.busName;
+  } else {
+    address.objectPath = "/StatusNotifierItem/" + std::to_string(n);
+    address.menuPath = "/MenuBar/" + std::to_string(n);
+    address.service = address.objectPath;
+  }
+  return address;
+}
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <gio/gio.h>
+
+#include "platform/linux/current_event.h"
+#include "platform/linux/glib_handles.h"
+#include "platform/linux/sni_status_item.h"
+#include "platform/status_bar.h"
+
+namespace platform::linuxdesktop {
+
+// The tray as seen from one process: each status item is a StatusNotifierItem
+// with its own bus name org.kde.StatusNotifierItem-<pid>-<n>, n counting from
+// 1. The first item is the object /StatusNotifierItem with its menu at
+// /MenuBar and registers its bus name. Later items of the same process share
+// its connection, so they live at /StatusNotifierItem/<n> and /MenuBar/<n>
+// and register their object path, which hosts pair with the sender.
+class SniStatusBar : public platform::StatusBar {
+ public:
+  // The connection must be the process's shared session-bus connection; the
+  // events are borrowed and must outlive every item.
+  SniStatusBar(GDBusConnection* connection, std::string programName, CurrentEvent& events);
+
+  std::shared_ptr<platform::StatusItem> statusItem(double length) override;
+  // A DbusmenuMenu, which items of this bar can serve.
+  std::shared_ptr<platform::Menu> newMenu() override;
+
+  // The address of the n-th item of a process.
+  static SniItemAddress addressOf(long processId, int n);
+
+ private:
+  GObjectPtr<GDBusConnection> connection;
+  std::string programName;
+  CurrentEvent& events;
+  int itemCount = 0;
+};
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,144 @@
+#include "platform/linux/sni_status_item.h"
+
+#include <utility>
+
+#include "platform/linux/dbus_strings.h"
+#include "platform/linux/sni_icon_pixmaps.h"
+
+namespace platform::linuxdesktop {
+
+namespace {
+
+constexpr const char* kCategory = "SystemServices";
+
+GVariant* text(const std::string& value) { return g_variant_new_string(validUtf8(value).c_str()); }
+
+std::uint64_t releaseMaskOf(int eventType) {
+  switch (eventType) {
+    case platform::kEventTypeLeftMouseUp:
+      return platform::kEventMaskLeftMouseUp;
+    case platform::kEventTypeRightMouseUp:
+      return platform::kEventMaskRightMouseUp;
+    case platform::kEventTypeOtherMouseUp:
+      return platform::kEventMaskOtherMouseUp;
+    default:
+      return 0;
+  }
+}
+
+}  // namespace
+
+SniStatusItem::SniStatusItem(GDBusConnection* connection, SniItemAddress address,
+                             std::string programName, CurrentEvent& events, double length)
+    : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
+      address(std::move(address)),
+      programName(std::move(programName)),
+      events(events),
+      itemLength(length),
+      object(connection, this->address.objectPath, *this),
+      registration(connection, this->address.busName, this->address.service,
+                   [this] { return readyToRegister(); }) {
+  announcer.prime();
+}
+
+platform::StatusBarButton* SniStatusItem::button() { return &model; }
+
+void SniStatusItem::setLength(double length) { itemLength = length; }
+
+double SniStatusItem::length() const { return itemLength; }
+
+void SniStatusItem::setVisible(bool shown) {
+  visible = shown;
+  announcer.markStale(SniAnnounced::status);
+}
+
+void SniStatusItem::setMenu(std::shared_ptr<platform::Menu> menu) {
+  attachedMenu = std::move(menu);
+  model.setMenuAttached(attachedMenu != nullptr);
+}
+
+void SniStatusItem::setSecondaryClickMenu(std::shared_ptr<platform::Menu> menu) {
+  std::shared_ptr<DbusmenuMenu> served = std::dynamic_pointer_cast<DbusmenuMenu>(std::move(menu));
+  if (!served) {
+    // The Menu property changes to "/", which hosts see when they read again.
+    const bool hadMenu = std::exchange(secondaryClickMenu, nullptr) != nullptr;
+    menuExport.reset();
+    if (hadMenu) registration.registerAgain();
+    return;
+  }
+  secondaryClickMenu = served;
+  if (menuExport) {
+    menuExport->show(std::move(served));
+    return;
+  }
+  // Hosts read the menu when the item registers, so registration waits for
+  // the export, and registers again when the item was already known.
+  menuExport =
+      std::make_unique<DbusmenuExport>(connection.get(), address.menuPath, std::move(served),
+                                       [this] { registration.registerAgain(); });
+}
+
+GVariant* SniStatusItem::property(std::string_view name) {
+  if (name == "Title") return g_variant_ref(announcer.current(SniAnnounced::title));
+  if (name == "IconPixmap") return g_variant_ref(announcer.current(SniAnnounced::icon));
+  if (name == "ToolTip") return g_variant_ref(announcer.current(SniAnnounced::toolTip));
+  if (name == "Status") return g_variant_ref(announcer.current(SniAnnounced::status));
+  if (name == "Id") return text(programName);
+  if (name == "Category") return g_variant_new_string(kCategory);
+  if (name == "Menu") {
+    return g_variant_new_object_path(secondaryClickMenu ? address.menuPath.c_str() : "/");
+  }
+  if (name == "ItemIsMenu") return g_variant_new_boolean(FALSE);
+  if (name == "WindowId") return g_variant_new_int32(0);
+  if (name == "OverlayIconPixmap" || name == "AttentionIconPixmap") return newEmptyPixmaps();
+  const bool emptyText = name == "IconName" || name == "IconThemePath" ||
+                         name == "OverlayIconName" || name == "AttentionIconName" ||
+                         name == "AttentionMovieName";
+  return emptyText ? g_variant_new_string("") : nullptr;
+}
+
+void SniStatusItem::clicked(int eventType) {
+  // Tray hosts send no modifier keys.
+  const CurrentEvent::Scope scope{events, platform::Event{eventType, 0}};
+  model.click(releaseMaskOf(eventType));
+}
+
+VariantPtr SniStatusItem::compute(SniAnnounced property) const {
+  GVariant* value = nullptr;
+  switch (property) {
+    case SniAnnounced::title:
+      value = text(model.title().empty() ? programName : model.title());
+      break;
+    case SniAnnounced::icon:
+      return iconPixmapsFor(model);
+    case SniAnnounced::toolTip:
+      value = g_variant_new("(s@a(iiay)ss)", "", newEmptyPixmaps(),
+                            validUtf8(model.toolTip()).c_str(), "");
+      break;
+    case SniAnnounced::status:
+      value = g_variant_new_string(visible ? "Active" : "Passive");
+      break;
+  }
+  return VariantPtr{g_variant_ref_sink(value)};
+}
+
+void SniStatusItem::announce(SniAnnounced property, GVariant* value) {
+  switch (property) {
+    case SniAnnounced::title:
+      object.emit("NewTitle", nullptr);
+      break;
+    case SniAnnounced::icon:
+      object.emit("NewIcon", nullptr);
+      break;
+    case SniAnnounced::toolTip:
+      object.emit("NewToolTip", nullptr);
+      break;
+    case SniAnnounced::status:
+      object.emit("NewStatus", g_variant_new("(@s)", value));
+      break;
+  }
+}
+
+bool SniStatusItem::readyToRegister() const { return !menuExport || menuExport->isExported(); }
+
+}  // namespace platform::linuxdesktop
