@@ -1,0 +1,54 @@
+#pragma once
+
+#include <gio/gio.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tools::trayview {
+
+// One icon image as an item sends it: ARGB32 in network byte order (A, R, G,
+// B per pixel, not premultiplied), rows top to bottom, width * height * 4 bytes.
+struct Pixmap {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> argb;
+
+  bool operator==(const Pixmap&) const = default;
+};
+
+// What tray-view shows of a StatusNotifierItem. A property the item does not
+// have, or has with another type, reads as empty.
+struct ItemSnapshot {
+  std::string id;
+  std::string title;
+  std::string status;
+  // The tooltip's title text (the third field of ToolTip).
+  std::string tooltip;
+  // The exported menu's object path; empty or "/" when there is none.
+  std::string menuPath;
+  // The largest well-formed image of IconPixmap; absent when there is none.
+  std::optional<Pixmap> icon;
+};
+
+// Reads the a{sv} that Properties.GetAll returns for an item.
+ItemSnapshot readItemSnapshot(GVariant* properties);
+
+// The largest (by area) well-formed pixmap of an a(iiay) value. An entry with
+// a non-positive size or a byte count other than width * height * 4 is skipped.
+std::optional<Pixmap> largestPixmap(GVariant* pixmaps);
+
+// The line tray-view prints for an item, e.g.
+//   item network-status-agent title="network-status-agent" tooltip="..." icon=58x22
+// name stands in for an empty Id. " status=S" follows when the status is not
+// "Active"; "icon=none" when there is no image.
+std::string formatItemLine(const ItemSnapshot& snapshot, std::string_view name);
+
+// text in double quotes, with '"', '\\' and control characters escaped
+// (\", \\, \n, \t, \xHH). Other bytes, UTF-8 included, stay as they are.
+std::string quoted(std::string_view text);
+
+}  // namespace tools::trayview
