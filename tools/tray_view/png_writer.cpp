@@ -14,7 +14,7 @@
 namespace tools::trayview {
 namespace {
 
-using SurfacePtr = std::unique_ptr<cairo_surface_t, Deleter<cairo_surface_destroy>>;
+using SurfacePtr = platform::linuxdesktop::CairoSurfacePtr;
 
 std::uint32_t premultiplied(std::uint32_t channel, std::uint32_t alpha) {
   return (channel * alpha + 127) / 255;
