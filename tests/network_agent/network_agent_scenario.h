@@ -35,10 +35,7 @@ class NetworkAgentRun {
 
   // One counted interface with these cumulative byte counters.
   void setCounters(std::uint64_t receivedBytes, std::uint64_t sentBytes) {
-    platform::InterfaceEntry entry;
-    entry.name = "en0";
-    entry.linkLevel = true;
-    entry.up = true;
+    platform::InterfaceEntry entry{.name = "en0", .linkLevel = true, .up = true};
     entry.hasStatistics = true;
     entry.receivedBytes = receivedBytes;
     entry.sentBytes = sentBytes;
@@ -48,9 +45,6 @@ class NetworkAgentRun {
   platform::fake::DefaultsDomain& storedOptions() { return platform.defaults.suites[suiteName]; }
   platform::fake::FakeStatusItem& item() { return platform.item(); }
   platform::fake::FakeButton& button() { return *platform.item().fakeButton(); }
-  platform::fake::FakeMenu& menu() {
-    return static_cast<platform::fake::FakeMenu&>(*platform.item().secondaryClickMenu);
-  }
   double imageWidth() { return button().image->size().width; }
 
   std::vector<std::string> postedNames() const {

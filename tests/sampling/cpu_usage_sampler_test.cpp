@@ -5,74 +5,37 @@
 #include <cstdint>
 #include <optional>
 
-#include "tests/sampling/sampling_fakes.h"
+#include "platform/fake/fake_services.h"
 
 namespace agent {
 namespace {
 
-class CPUUsageSamplerTest : public ::testing::Test {
- protected:
-  testing::FakeCpuTicks ticks;
-  CPUUsageSampler sampler{ticks};
-
-  std::optional<std::int64_t> sampleWith(std::uint64_t user, std::uint64_t system,
-                                         std::uint64_t idle, std::uint64_t nice) {
-    ticks.reading =
-        platform::CpuTicksReading{.user = user, .system = system, .idle = idle, .nice = nice};
-    return sampler.samplePercent();
-  }
-};
-
-TEST_F(CPUUsageSamplerTest, FirstSampleIsZeroNotAbsent) {
-  EXPECT_EQ(sampleWith(900, 50, 50, 0), 0);
-}
-
-TEST_F(CPUUsageSamplerTest, BusyShareSinceThePreviousSampleIsRoundedHalfAwayFromZero) {
+TEST(CPUUsageSamplerTest, BusyShareSinceTheLastGoodSampleIsRoundedHalfAwayFromZero) {
+  constexpr std::uint64_t kHalfRange = std::uint64_t{1} << 63;
   struct Step {
-    std::uint64_t user, system, idle, nice;
-    std::int64_t percent;
+    const char* what;
+    std::optional<platform::CpuTicksReading> ticks;  // user, system, idle, nice; cumulative
+    std::optional<std::int64_t> percent;
   };
-  // Each step's ticks are cumulative; the deltas are noted beside.
   const Step steps[] = {
-      {1'000, 500, 4'000, 100, 0},    // baseline
-      {1'010, 510, 4'075, 105, 25},   // 25 busy, 75 idle
-      {1'011, 510, 4'274, 105, 1},    // 1 busy, 199 idle: 0.5 rounds up
-      {1'011, 510, 4'274, 105, 0},    // nothing happened
-      {1'111, 510, 4'274, 105, 100},  // busy only
-      {1'111, 510, 4'275, 105, 0},    // idle only
-      {1'112, 511, 4'276, 105, 67},   // 2 busy, 1 idle: 66.67
-      {1'113, 511, 4'283, 105, 13},   // 1 busy, 7 idle: 12.5 rounds up
-      {1'113, 511, 4'284, 108, 75},   // 3 nice count as busy, 1 idle
+      {"first sample is zero, not absent", platform::CpuTicksReading{1'000, 500, 4'000, 100}, 0},
+      {"25 busy, 75 idle", platform::CpuTicksReading{1'010, 510, 4'075, 105}, 25},
+      {"1 busy, 199 idle: 0.5 rounds up", platform::CpuTicksReading{1'011, 510, 4'274, 105}, 1},
+      {"failed reading", std::nullopt, std::nullopt},
+      {"3 busy, 1 idle since the last good one", platform::CpuTicksReading{1'014, 510, 4'275, 105},
+       75},
+      {"busy count went down: no busy time", platform::CpuTicksReading{500, 510, 4'276, 105}, 0},
+      {"lower count is the new baseline", platform::CpuTicksReading{502, 510, 4'276, 105}, 100},
+      {"nice counts as busy", platform::CpuTicksReading{502, 510, 4'277, 108}, 75},
+      {"huge deltas do not overflow",
+       platform::CpuTicksReading{502 + kHalfRange, 510, 4'277 + kHalfRange, 108}, 50},
   };
+  platform::fake::FakeCpuTicks source;
+  CPUUsageSampler sampler{source};
   for (const Step& step : steps) {
-    EXPECT_EQ(sampleWith(step.user, step.system, step.idle, step.nice), step.percent)
-        << step.user << " " << step.system << " " << step.idle << " " << step.nice;
+    source.reading = step.ticks;
+    EXPECT_EQ(sampler.samplePercent(), step.percent) << step.what;
   }
-}
-
-TEST_F(CPUUsageSamplerTest, FailedReadingIsAbsentAndKeepsTheBaseline) {
-  sampleWith(100, 0, 100, 0);
-  ticks.reading.reset();
-  EXPECT_EQ(sampler.samplePercent(), std::nullopt);
-  // Measured against the reading before the failure, not a fresh baseline.
-  EXPECT_EQ(sampleWith(130, 0, 110, 0), 75);
-}
-
-TEST_F(CPUUsageSamplerTest, CountThatWentDownGivesZeroDeltaForThatCountOnly) {
-  sampleWith(1'000, 0, 1'000, 0);
-  // Active fell: only idle moved, so nothing was busy.
-  EXPECT_EQ(sampleWith(500, 0, 1'040, 0), 0);
-  // The lower active count became the baseline.
-  EXPECT_EQ(sampleWith(530, 0, 1'050, 0), 75);
-  // Idle fell: only active moved, so everything was busy.
-  EXPECT_EQ(sampleWith(540, 0, 10, 0), 100);
-  EXPECT_EQ(sampleWith(550, 0, 40, 0), 25);
-}
-
-TEST_F(CPUUsageSamplerTest, HugeDeltasDoNotOverflow) {
-  const std::uint64_t huge = std::uint64_t{1} << 63;
-  sampleWith(0, 0, 0, 0);
-  EXPECT_EQ(sampleWith(huge, 0, huge, 0), 50);
 }
 
 }  // namespace
