@@ -1,32 +1,15 @@
-/* A stand-in for NVIDIA's management library with the four functions the GPU
- * reading uses. FAKE_NVML_MODE selects a failure ("init-fails",
- * "utilization-fails"); FAKE_NVML_GPU is the utilisation reported. Built a
- * second time without nvmlDeviceGetUtilizationRates (FAKE_NVML_WITHOUT_UTILIZATION). */
-#include <stdlib.h>
-#include <string.h>
-
-typedef struct {
-  unsigned int gpu;
-  unsigned int memory;
-} FakeUtilization;
-
+// A stand-in for NVIDIA's management library with the four functions the GPU
+// reading uses. The tests set its answers and read its call counts through
+// the fake_nvml_ globals.
 static int device;
+int fake_nvml_init_result;
 int fake_nvml_init_calls;
 int fake_nvml_shutdown_calls;
-
-static int modeIs(const char* mode) {
-  const char* value = getenv("FAKE_NVML_MODE");
-  return value != NULL && strcmp(value, mode) == 0;
-}
-
-void fake_nvml_reset(void) {
-  fake_nvml_init_calls = 0;
-  fake_nvml_shutdown_calls = 0;
-}
+int fake_nvml_gpu;
 
 int nvmlInit_v2(void) {
   ++fake_nvml_init_calls;
-  return modeIs("init-fails") ? 9 : 0;
+  return fake_nvml_init_result;
 }
 
 int nvmlShutdown(void) {
@@ -35,17 +18,13 @@ int nvmlShutdown(void) {
 }
 
 int nvmlDeviceGetHandleByIndex_v2(unsigned int index, void** handle) {
-  if (index != 0 || handle == NULL) return 2;
   *handle = &device;
-  return 0;
+  return index == 0 ? 0 : 2;
 }
 
-#ifndef FAKE_NVML_WITHOUT_UTILIZATION
-int nvmlDeviceGetUtilizationRates(void* handle, FakeUtilization* utilization) {
-  const char* gpu = getenv("FAKE_NVML_GPU");
-  if (handle != &device || utilization == NULL || modeIs("utilization-fails")) return 999;
-  utilization->gpu = gpu != NULL ? (unsigned int)strtoul(gpu, NULL, 10) : 0;
-  utilization->memory = 0;
-  return 0;
+// The utilisation record is {gpu, memory} in percent.
+int nvmlDeviceGetUtilizationRates(void* handle, unsigned int utilization[2]) {
+  utilization[0] = (unsigned int)fake_nvml_gpu;
+  utilization[1] = 0;
+  return handle == &device ? 0 : 999;
 }
-#endif

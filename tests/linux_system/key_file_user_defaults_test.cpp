@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include <fcntl.h>
@@ -9,20 +10,22 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fake/fake_services.h"
+#include "platform/linux/key_file_user_defaults_store.h"
 #include "tests/linux_system/temp_dir.h"
 
 namespace platform::linuxdesktop {
 namespace {
 
 namespace fs = std::filesystem;
+using Variables = std::map<std::string, std::string>;
 
-void writeFile(const fs::path& path, const std::string& contents) {
+// Writes the file with a fixed modification time whose nanosecond part is
+// given, so that same-size rewrites can be told apart (or not).
+void writeFile(const fs::path& path, const std::string& contents, long nanoseconds = 100) {
+  fs::create_directories(path.parent_path());
   std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
-}
-
-// Sets the file's modification time, to tell same-size rewrites apart (or not).
-void setModified(const fs::path& path, time_t seconds, long nanoseconds) {
-  const timespec times[2] = {{seconds, nanoseconds}, {seconds, nanoseconds}};
+  const timespec times[2] = {{1700000000, nanoseconds}, {1700000000, nanoseconds}};
   ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
 }
 
@@ -30,126 +33,86 @@ class KeyFileUserDefaultsTest : public ::testing::Test {
  protected:
   testing::TempDir folder;
   fs::path file = folder.path() / "defaults.conf";
+  std::string home = folder.path() / "home";
+  platform::fake::CallLog log;
+  platform::fake::FakeEnvironment environment{log};
+  KeyFileUserDefaultsStore store{environment};
 };
 
 TEST(KeyFileBooleanRuleTest, ReadsTrueYesAndNonZeroIntegers) {
-  struct Case {
-    const char* value;
-    bool expected;
-  };
-  for (const Case& c :
-       {Case{"true", true},  Case{"TRUE", true},  Case{" Yes ", true},
-        Case{"yEs\t", true}, Case{"1", true},     Case{"+7", true},
-        Case{"-3", true},    Case{"0010", true},  Case{"123456789012345678901234567890", true},
-        Case{"0", false},    Case{"0000", false}, Case{"+0", false},
-        Case{"-0", false},   Case{"1.5", false},  Case{"", false},
-        Case{"+", false},    Case{"no", false},   Case{"false", false},
-        Case{"on", false},   Case{"y", false},    Case{"1e3", false},
-        Case{"0x1", false},  Case{"1 1", false},  Case{"truex", false},
-        Case{"++1", false}}) {
-    EXPECT_EQ(KeyFileUserDefaults::readsAsTrue(c.value), c.expected) << '"' << c.value << '"';
-  }
+  for (const char* value : {"TRUE", " yEs\t", "+7", "-3", "0010", "123456789012345678901234567"})
+    EXPECT_TRUE(KeyFileUserDefaults::readsAsTrue(value)) << '"' << value << '"';
+  for (const char* value : {"0", "-0", "", "+", "1.5", "on", "1 1", "truex"})
+    EXPECT_FALSE(KeyFileUserDefaults::readsAsTrue(value)) << '"' << value << '"';
 }
 
-TEST_F(KeyFileUserDefaultsTest, KeysOfTheDefaultsGroupAreObjectsReadByTheBooleanRule) {
-  writeFile(file,
-            "# written by the host\n"
-            "[Other]\nelsewhere=true\n"
-            "[Defaults]\n"
-            "shown=true\nhidden=false\nnumber=2\nword=maybe\nempty=\n"
-            "escaped=\\strue\\s\ntrailing=yes   \n");
-  KeyFileUserDefaults defaults(file);
-  for (const char* key : {"shown", "hidden", "number", "word", "empty", "escaped", "trailing"}) {
-    EXPECT_TRUE(defaults.hasObject(key)) << key;
+TEST_F(KeyFileUserDefaultsTest, UnparsableFilesHoldNothingAndFifosDoNotBlock) {
+  for (const std::string& contents :
+       {std::string("[Other]\nshown=true\n"), std::string("shown=true\n[Defaults\n"),
+        std::string("\x00\xff\x01[Defaults]\nshown=1\n", 21),
+        "[Defaults]\nshown=1\n" + std::string(KeyFileUserDefaults::kMaximumFileBytes, '#')}) {
+    writeFile(file, contents);
+    EXPECT_FALSE(KeyFileUserDefaults(file).hasObject("shown")) << contents.substr(0, 20);
   }
-  EXPECT_FALSE(defaults.hasObject("elsewhere"));
-  EXPECT_FALSE(defaults.hasObject("absent"));
-  EXPECT_FALSE(defaults.hasObject(std::string("shown\0x", 7)));
-  EXPECT_TRUE(defaults.boolForKey("shown"));
-  EXPECT_FALSE(defaults.boolForKey("hidden"));
-  EXPECT_TRUE(defaults.boolForKey("number"));
-  EXPECT_FALSE(defaults.boolForKey("word"));
-  EXPECT_FALSE(defaults.boolForKey("empty"));
-  EXPECT_TRUE(defaults.boolForKey("escaped"));
-  EXPECT_TRUE(defaults.boolForKey("trailing"));
-  EXPECT_FALSE(defaults.boolForKey("elsewhere"));
-  EXPECT_FALSE(defaults.boolForKey("absent"));
-}
-
-TEST_F(KeyFileUserDefaultsTest, FilesWithoutUsableKeysHoldNothing) {
-  struct Case {
-    const char* name;
-    std::string contents;
-  };
-  for (const Case& c :
-       {Case{"group missing", "[Other]\nshown=true\n"},
-        Case{"not a key file", "shown=true\n[Defaults\n"},
-        Case{"binary", std::string("\x00\xff\x01[Defaults]\nshown=1\n", 21)}, Case{"empty", ""}}) {
-    writeFile(file, c.contents);
-    KeyFileUserDefaults defaults(file);
-    EXPECT_FALSE(defaults.hasObject("shown")) << c.name;
-    EXPECT_FALSE(defaults.boolForKey("shown")) << c.name;
-  }
+  fs::remove(file);
+  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
+  EXPECT_FALSE(KeyFileUserDefaults(file).hasObject("shown"));
 }
 
 TEST_F(KeyFileUserDefaultsTest, MissingFileIsEmptyUntilItAppears) {
   KeyFileUserDefaults defaults(file);
   EXPECT_FALSE(defaults.hasObject("shown"));
-  defaults.synchronize();
-  EXPECT_FALSE(defaults.hasObject("shown"));
-  writeFile(file, "[Defaults]\nshown=1\n");
+  writeFile(file, "[Defaults]\nshown=\\s1\nempty=\n");
   defaults.synchronize();
   EXPECT_TRUE(defaults.boolForKey("shown"));
+  EXPECT_TRUE(defaults.hasObject("empty"));
+  EXPECT_FALSE(defaults.boolForKey("empty"));
   fs::remove(file);
   defaults.synchronize();
   EXPECT_FALSE(defaults.hasObject("shown"));
 }
 
-TEST_F(KeyFileUserDefaultsTest, SameSizeRewriteIsSeenThroughItsModificationTime) {
+TEST_F(KeyFileUserDefaultsTest, RewriteIsSeenThroughItsModificationTimeAndRenameThroughItsInode) {
   writeFile(file, "[Defaults]\nshown=1\n");
-  setModified(file, 1700000000, 100);
   KeyFileUserDefaults defaults(file);
-  EXPECT_TRUE(defaults.boolForKey("shown"));
+  // Same inode, size and time: synchronize trusts its copy (one stat, no read).
   writeFile(file, "[Defaults]\nshown=0\n");
-  setModified(file, 1700000000, 200);
+  defaults.synchronize();
+  EXPECT_TRUE(defaults.boolForKey("shown"));
+  writeFile(file, "[Defaults]\nshown=0\n", 200);
   defaults.synchronize();
   EXPECT_FALSE(defaults.boolForKey("shown"));
-}
-
-TEST_F(KeyFileUserDefaultsTest, UnchangedVersionIsNotReadAgain) {
-  // Same inode, size and modification time: synchronize trusts its copy, which
-  // shows that it costs one stat and no read.
-  writeFile(file, "[Defaults]\nshown=1\n");
-  setModified(file, 1700000000, 100);
-  KeyFileUserDefaults defaults(file);
-  writeFile(file, "[Defaults]\nshown=0\n");
-  setModified(file, 1700000000, 100);
+  writeFile(folder.path() / "new", "[Defaults]\nshown=1\n", 200);
+  fs::rename(folder.path() / "new", file);
   defaults.synchronize();
   EXPECT_TRUE(defaults.boolForKey("shown"));
 }
 
-TEST_F(KeyFileUserDefaultsTest, ReplacementByRenameIsSeenThroughItsInode) {
-  writeFile(file, "[Defaults]\nshown=1\n");
-  setModified(file, 1700000000, 100);
-  KeyFileUserDefaults defaults(file);
-  const fs::path replacement = folder.path() / "defaults.conf.new";
-  writeFile(replacement, "[Defaults]\nshown=0\n");
-  setModified(replacement, 1700000000, 100);
-  fs::rename(replacement, file);
-  defaults.synchronize();
-  EXPECT_FALSE(defaults.boolForKey("shown"));
+TEST_F(KeyFileUserDefaultsTest, SuiteLivesUnderAbsoluteXdgConfigHomeElseHomeConfig) {
+  const std::string underHome = home + "/.config/app/defaults.conf";
+  for (const auto& [variables, expected] :
+       std::initializer_list<std::pair<Variables, std::optional<std::string>>>{
+           {{{"XDG_CONFIG_HOME", "/xdg"}, {"HOME", home}}, "/xdg/app/defaults.conf"},
+           {{{"XDG_CONFIG_HOME", ""}, {"HOME", home}}, underHome},
+           {{{"XDG_CONFIG_HOME", "relative"}, {"HOME", home}}, underHome},
+           {{{"HOME", ""}}, std::nullopt},
+           {{}, std::nullopt}}) {
+    environment.variables = variables;
+    EXPECT_EQ(store.suitePath("app"), expected);
+    EXPECT_EQ(store.openSuite("app") != nullptr, expected.has_value());
+  }
+  writeFile(underHome, "[Defaults]\nshown=true\n");
+  environment.variables = {{"HOME", home}};
+  EXPECT_TRUE(store.openSuite("app")->boolForKey("shown"));
+  EXPECT_FALSE(store.standard()->hasObject("shown"));
 }
 
-TEST_F(KeyFileUserDefaultsTest, OddThingsInTheFilesPlaceReadAsEmptyWithoutBlocking) {
-  fs::create_directory(file);
-  EXPECT_FALSE(KeyFileUserDefaults(file).hasObject("shown"));
-  fs::remove(file);
-  ASSERT_EQ(mkfifo(file.c_str(), 0600), 0);
-  EXPECT_FALSE(KeyFileUserDefaults(file).hasObject("shown"));
-  fs::remove(file);
-  writeFile(file,
-            "[Defaults]\nshown=1\n" + std::string(KeyFileUserDefaults::kMaximumFileBytes, '#'));
-  EXPECT_FALSE(KeyFileUserDefaults(file).hasObject("shown"));
+TEST_F(KeyFileUserDefaultsTest, SuiteNamesThatCouldLeaveTheFolderAreRefused) {
+  environment.variables["HOME"] = home;
+  for (const std::string name : {"", ".", "..", "a/b", "a..b", "/etc"})
+    EXPECT_EQ(store.openSuite(name), nullptr) << name;
+  EXPECT_EQ(store.openSuite(std::string("app\0x", 5)), nullptr);
+  EXPECT_NE(store.openSuite(".hidden.suite"), nullptr);
 }
 
 }  // namespace

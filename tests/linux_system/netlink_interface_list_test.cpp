@@ -1,46 +1,145 @@
 #include "platform/linux/netlink_interface_list.h"
 
 #include <algorithm>
+#include <array>
+#include <string>
+#include <vector>
+
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <net/if.h>
 
 #include <gtest/gtest.h>
+
+#include "platform/linux/link_dump_parser.h"
 
 namespace platform::linuxdesktop {
 namespace {
 
-const platform::InterfaceEntry* find(const std::vector<platform::InterfaceEntry>& entries,
-                                     const std::string& name) {
-  const auto found = std::find_if(entries.begin(), entries.end(),
-                                  [&](const auto& entry) { return entry.name == name; });
-  return found == entries.end() ? nullptr : &*found;
+using Bytes = std::vector<std::uint8_t>;
+using Progress = LinkDumpParser::Progress;
+constexpr std::uint32_t kSequence = 7;
+// The head of rtnl_link_stats64 and rtnl_link_stats: packets in, out, bytes in, out.
+constexpr std::array<std::uint64_t, 4> kStats64{0, 0, 6'000'000'000, 12};
+constexpr std::array<std::uint32_t, 4> kStats32{0, 0, 77, 1};
+
+// Netlink datagrams laid out the way the kernel sends them.
+Bytes operator+(Bytes head, const Bytes& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
 }
 
-TEST(NetlinkInterfaceListTest, ThisMachineListsLoopbackWithCounters) {
-  NetlinkInterfaceList list;
-  const auto entries = list.interfaces();
-  ASSERT_TRUE(entries.has_value());
-  const platform::InterfaceEntry* loopback = find(*entries, "lo");
-  ASSERT_NE(loopback, nullptr);
-  EXPECT_TRUE(loopback->loopback);
-  EXPECT_TRUE(loopback->linkLevel);
-  EXPECT_TRUE(loopback->hasStatistics);
-  for (const auto& entry : *entries) {
-    EXPECT_TRUE(entry.name.has_value());
-    EXPECT_TRUE(entry.linkLevel);
+// The value's bytes, padded to netlink's 4-byte alignment.
+template <class T>
+Bytes raw(const T& value) {
+  const auto* begin = reinterpret_cast<const std::uint8_t*>(&value);
+  Bytes bytes(begin, begin + sizeof value);
+  bytes.resize(NLMSG_ALIGN(bytes.size()));
+  return bytes;
+}
+
+template <class T>
+Bytes attribute(std::uint16_t type, const T& value) {
+  return raw(rtattr{static_cast<unsigned short>(RTA_LENGTH(sizeof value)), type}) + raw(value);
+}
+
+Bytes message(std::uint16_t type, const Bytes& payload, std::uint16_t flags = NLM_F_MULTI,
+              std::uint32_t sequence = kSequence) {
+  const auto length = static_cast<std::uint32_t>(NLMSG_HDRLEN + payload.size());
+  return raw(nlmsghdr{length, type, flags, sequence, 0}) + payload;
+}
+
+Bytes link(unsigned flags, const Bytes& attributes, std::uint16_t messageFlags = NLM_F_MULTI,
+           std::uint32_t sequence = kSequence) {
+  return message(RTM_NEWLINK, raw(ifinfomsg{0, 0, 0, 0, flags, 0}) + attributes, messageFlags,
+                 sequence);
+}
+
+const Bytes kEth0 = attribute(IFLA_IFNAME, "eth0");
+const Bytes kDone = message(NLMSG_DONE, raw(0));
+const Bytes kTwoLinksAndDone =
+    link(IFF_UP | IFF_LOOPBACK, attribute(IFLA_IFNAME, "lo") + attribute(IFLA_STATS64, kStats64)) +
+    link(IFF_UP, kEth0 + attribute(IFLA_STATS64, kStats64)) + kDone;
+
+// The progress, then each entry: name, "+" when up, "L" for loopback, and
+// "received/sent" when it has counters.
+std::string summary(const LinkDumpParser& parser, Progress progress) {
+  std::string text = progress == Progress::done ? "done" : "more";
+  if (progress == Progress::failed) text = "failed";
+  for (const auto& link : parser.entries()) {
+    text += " " + link.name.value_or("?") + (link.up ? "+" : "") + (link.loopback ? "L" : "");
+    if (link.hasStatistics) {
+      text += " " + std::to_string(link.receivedBytes) + "/" + std::to_string(link.sentBytes);
+    }
+  }
+  return parser.interrupted() ? text + " interrupted" : text;
+}
+
+TEST(LinkDumpParserTest, ReadsLinksAndCountersAndStaysWithinMalformedMessages) {
+  const Bytes overlong = Bytes(kDone.begin(), kDone.end() - 4);
+  const Bytes stats32 = attribute(IFLA_STATS, kStats32);
+  const Bytes stats64 = attribute(IFLA_STATS64, kStats64);
+  for (const auto& [datagram, expected] : std::initializer_list<std::pair<Bytes, std::string>>{
+           {kTwoLinksAndDone, "done lo+L 6000000000/12 eth0+ 6000000000/12"},
+           {link(IFF_UP, kEth0 + stats32), "more eth0+ 77/1"},
+           {link(IFF_UP, kEth0 + stats32 + stats64), "more eth0+ 6000000000/12"},
+           {link(IFF_UP, kEth0 + stats64 + stats32), "more eth0+ 6000000000/12"},
+           {link(0, attribute(IFLA_STATS64, std::array<std::uint64_t, 2>{})), "more ?"},
+           {link(0, attribute(IFLA_IFNAME, std::array{'e', 'n', 'p'})), "more enp"},
+           // Attribute headers claiming more than the message holds, or less than themselves.
+           {link(0, kEth0 + raw(rtattr{0xffff, IFLA_STATS64}) + stats64), "more eth0"},
+           {link(0, kEth0 + raw(rtattr{0, IFLA_STATS64}) + stats64), "more eth0"},
+           {link(0, kEth0, NLM_F_MULTI | NLM_F_DUMP_INTR), "more eth0 interrupted"},
+           {link(0, kEth0, NLM_F_MULTI, kSequence - 1) +
+                message(NLMSG_DONE, raw(0), 0, kSequence - 1),
+            "more"},
+           {message(NLMSG_ERROR, raw(0)), "more"},
+           {message(NLMSG_ERROR, raw(-EPERM)), "failed"},
+           {message(NLMSG_ERROR, {}), "failed"},
+           {message(NLMSG_DONE, raw(-EINTR)), "failed"},
+           {message(NLMSG_OVERRUN, {}), "failed"},
+           {overlong, "failed"}}) {
+    LinkDumpParser parser(kSequence);
+    const Progress progress = parser.feed(datagram);
+    EXPECT_EQ(summary(parser, progress), expected);
   }
 }
 
-TEST(NetlinkInterfaceListTest, RepeatedReadsReuseTheSocketAndCountersNeverFall) {
+TEST(LinkDumpParserTest, MultiPartDumpGathersLinksUntilDone) {
+  LinkDumpParser parser(kSequence);
+  EXPECT_EQ(parser.feed(link(0, attribute(IFLA_IFNAME, "wlan0"))), Progress::more);
+  EXPECT_EQ(parser.feed(link(IFF_UP, kEth0)), Progress::more);
+  EXPECT_EQ(summary(parser, parser.feed(kDone)), "done wlan0 eth0+");
+}
+
+TEST(LinkDumpParserTest, EveryTruncationOfAReplyParsesWithinItsBytes) {
+  // Each prefix lives in a buffer of exactly its size, so a read past the end
+  // shows up under AddressSanitizer.
+  for (std::size_t size = 0; size < kTwoLinksAndDone.size(); ++size) {
+    LinkDumpParser parser(kSequence);
+    EXPECT_NE(parser.feed(Bytes(kTwoLinksAndDone.begin(), kTwoLinksAndDone.begin() + size)),
+              Progress::done);
+    EXPECT_LE(parser.entries().size(), 2u);
+  }
+}
+
+TEST(NetlinkInterfaceListTest, ThisMachineListsLoopbackWithCountersThatNeverFall) {
   NetlinkInterfaceList list;
-  const auto first = list.interfaces();
-  const auto second = list.interfaces();
-  ASSERT_TRUE(first.has_value());
-  ASSERT_TRUE(second.has_value());
-  const auto* before = find(*first, "lo");
-  const auto* after = find(*second, "lo");
-  ASSERT_NE(before, nullptr);
-  ASSERT_NE(after, nullptr);
-  EXPECT_GE(after->receivedBytes, before->receivedBytes);
-  EXPECT_GE(after->sentBytes, before->sentBytes);
+  std::uint64_t received = 0;
+  // Twice, through the same socket.
+  for (int read = 0; read < 2; ++read) {
+    const auto entries = list.interfaces();
+    ASSERT_TRUE(entries.has_value());
+    EXPECT_TRUE(std::all_of(entries->begin(), entries->end(),
+                            [](const auto& entry) { return entry.name && entry.linkLevel; }));
+    const auto loopback = std::find_if(entries->begin(), entries->end(),
+                                       [](const auto& entry) { return entry.name == "lo"; });
+    ASSERT_NE(loopback, entries->end());
+    EXPECT_TRUE(loopback->loopback && loopback->hasStatistics);
+    EXPECT_GE(loopback->receivedBytes, received);
+    received = loopback->receivedBytes;
+  }
 }
 
 }  // namespace

@@ -1,0 +1,120 @@
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <utility>
+
+#include <gtest/gtest.h>
+
+#include "platform/linux/proc_file.h"
+#include "platform/linux/proc_meminfo_memory.h"
+#include "platform/linux/proc_stat_cpu_ticks.h"
+#include "tests/linux_system/temp_dir.h"
+
+namespace platform::linuxdesktop {
+namespace {
+
+using Ticks = std::optional<std::array<std::uint64_t, 4>>;             // user, nice, system, idle
+using Bytes = std::optional<std::pair<std::uint64_t, std::uint64_t>>;  // physical, used
+
+Ticks folded(const std::optional<platform::CpuTicksReading>& reading) {
+  if (!reading) return std::nullopt;
+  return std::array{reading->user, reading->nice, reading->system, reading->idle};
+}
+
+Bytes folded(const std::optional<platform::MemoryReading>& reading) {
+  if (!reading) return std::nullopt;
+  return std::pair(reading->physicalBytes, reading->usedBytes);
+}
+
+// Recorded on a 4-core machine running Linux 6.1 (columns: user nice system
+// idle iowait irq softirq steal guest guest_nice).
+constexpr const char* kRecordedStat =
+    "cpu  2415853 1377 664392 58419720 50611 0 41234 17 103 0\n"
+    "cpu0 605273 355 168412 14597216 12874 0 21519 4 26 0\n"
+    "intr 155362043 8 0 0 0 0 0 0 0 1 0 0 0 0 0 0 0 0\nbtime 1716189054\n";
+constexpr Ticks kRecordedTicks =
+    std::array<std::uint64_t, 4>{2415853, 1377, 664392 + 41234 + 17, 58419720 + 50611};
+
+TEST(ReadFileHeadTest, KeepsWholeFilesAndOnlyWholeLinesOfLongerOnes) {
+  testing::TempDir folder;
+  const std::string file = folder.path() / "stat";
+  for (const auto& [contents, bufferSize, expected] :
+       {std::tuple<std::string, std::size_t, std::optional<std::string>>{"cpu 1\n", 6, "cpu 1\n"},
+        {"cpu 1 2\nintr 12345\n", 14, "cpu 1 2\n"},
+        {"cpu 1 2 3 4 5\n", 8, std::nullopt}}) {
+    std::ofstream(file, std::ios::trunc) << contents;
+    std::string buffer(bufferSize, '\0');
+    const auto text = readFileHead(file.c_str(), buffer);
+    EXPECT_EQ(text ? std::optional<std::string>(*text) : std::nullopt, expected) << contents;
+  }
+}
+
+TEST(ParseProcStatTest, FoldsTheKernelColumnsIntoFourCounters) {
+  const std::string max = "18446744073709551615";
+  for (const auto& [text, expected] : std::initializer_list<std::pair<std::string, Ticks>>{
+           {kRecordedStat, kRecordedTicks},
+           {"btime 5\ncpu\t10\t2 5 100 ", std::array<std::uint64_t, 4>{10, 2, 5, 100}},
+           {"cpu 1 2 3 4 5 6 7 8 x y\n", std::array<std::uint64_t, 4>{1, 2, 3 + 6 + 7 + 8, 9}},
+           {"cpu " + max + " 0 0 0\n", std::array<std::uint64_t, 4>{UINT64_MAX, 0, 0, 0}},
+           {"cpu 1 2 3\n", std::nullopt},
+           {"cpu0 1 2 3 4\n", std::nullopt},
+           {"cpu 1 -2 3 4\n", std::nullopt},
+           {"cpu 1 2.5 3 4\n", std::nullopt},
+           {"cpu 18446744073709551616 0 0 0\n", std::nullopt},
+           {"cpu 0 0 " + max + " 0 0 1\n", std::nullopt},
+           {"cpu 0 0 0 " + max + " 1\n", std::nullopt},
+           {"cpu " + max + " 1 0 0\n", std::nullopt}}) {
+    EXPECT_EQ(folded(parseProcStat(text)), expected) << text;
+  }
+}
+
+TEST(ParseProcMeminfoTest, UsedIsTotalLessAvailableInBytes) {
+  constexpr std::uint64_t kLargest = 18014398509481983ull;  // kB whose bytes fit 64 bits
+  for (const auto& [text, expected] : std::initializer_list<std::pair<std::string, Bytes>>{
+           // The head of /proc/meminfo as Linux 6.1 writes it.
+           {"MemTotal:       16318412 kB\nMemFree:          812344 kB\n"
+            "MemAvailable:    9876540 kB\nBuffers:          402112 kB\n"
+            "HugePages_Total:       0\nHugepagesize:       2048 kB\n",
+            std::pair(16318412ull * 1024, (16318412ull - 9876540ull) * 1024)},
+           {"MemAvailable:\t1 kB\nMemTotal:\t3 kB", std::pair(3072ull, 2048ull)},
+           {"MemTotal: 100 kB\nMemAvailable: 150 kB\n", std::pair(102400ull, 0ull)},
+           {"MemTotal: " + std::to_string(kLargest) + " kB\nMemAvailable: 0 kB\n",
+            std::pair(kLargest * 1024, kLargest * 1024)},
+           {"MemTotal: " + std::to_string(kLargest + 1) + " kB\nMemAvailable: 0 kB\n",
+            std::nullopt},
+           {"MemTotal: 100 kB\nMemFree: 5 kB\n", std::nullopt},
+           {"MemAvailable: 5 kB\n", std::nullopt},
+           {"MemTotal: 0 kB\nMemAvailable: 0 kB\n", std::nullopt},
+           {"MemTotal: 100 MB\nMemAvailable: 5 kB\n", std::nullopt},
+           {"", std::nullopt}}) {
+    EXPECT_EQ(folded(parseProcMeminfo(text)), expected) << text;
+  }
+}
+
+TEST(ProcReadersTest, ReadAFileLongerThanTheirBufferAndNothingFromAMissingOne) {
+  testing::TempDir folder;
+  std::string contents = kRecordedStat;
+  for (int cpu = 0; cpu < 200; ++cpu) contents += "cpu" + std::to_string(cpu) + " 1 2 3 4 5 6\n";
+  std::ofstream(folder.path() / "stat") << contents;
+  EXPECT_EQ(folded(ProcStatCpuTicks(folder.path() / "stat").ticks()), kRecordedTicks);
+  EXPECT_EQ(ProcStatCpuTicks(folder.path() / "absent").ticks(), std::nullopt);
+  EXPECT_EQ(ProcMeminfoMemory(folder.path() / "absent").memory(), std::nullopt);
+}
+
+TEST(ProcReadersTest, ThisMachineReadsInRangeAndBusyTimeNeverFalls) {
+  ProcStatCpuTicks source;
+  const auto first = source.ticks();
+  const auto second = source.ticks();
+  ASSERT_TRUE(first.has_value() && second.has_value());
+  EXPECT_GT(first->user + first->system + first->nice + first->idle, 0u);
+  EXPECT_GE(second->user + second->system + second->nice,
+            first->user + first->system + first->nice);
+  const auto memory = ProcMeminfoMemory().memory();
+  ASSERT_TRUE(memory.has_value());
+  EXPECT_GT(memory->physicalBytes, 0u);
+  EXPECT_LE(memory->usedBytes, memory->physicalBytes);
+}
+
+}  // namespace
+}  // namespace platform::linuxdesktop
