@@ -1,113 +1,89 @@
 #include "platform/linux/linux_application.h"
 
 #include <csignal>
+#include <functional>
 #include <memory>
 
 #include <gtest/gtest.h>
 
 #include "platform/linux/glib_run_loop.h"
-#include "tests/linux/main_loop.h"
+#include "tests/linux/sni_test_support.h"
 
-namespace platform::linuxdesktop {
+namespace platform::linuxdesktop::testing {
 namespace {
 
-using testing::spinFor;
-using testing::spinUntil;
-using namespace std::chrono_literals;
-
-// Counts the callbacks and runs a step from inside applicationDidFinishLaunching.
+// Counts terminations and runs a step from inside applicationDidFinishLaunching.
 class RecordingDelegate : public platform::ApplicationDelegate {
  public:
   explicit RecordingDelegate(std::function<void()> onLaunch) : onLaunch(std::move(onLaunch)) {}
-  void applicationDidFinishLaunching() override {
-    ++launched;
-    onLaunch();
-  }
+  void applicationDidFinishLaunching() override { onLaunch(); }
   void applicationWillTerminate() override { ++terminating; }
 
-  int launched = 0;
   int terminating = 0;
 
  private:
   std::function<void()> onLaunch;
 };
 
-// Runs the application with a hard limit: a loop still running after it is
-// terminated and the test fails.
-int runWithLimit(LinuxApplication& app, bool& timedOut) {
+// Runs the application; false when a limit of 5 s had to end it.
+bool runsToZero(platform::Application& app) {
   GLibRunLoop loop;
+  bool timedOut = false;
   const auto guard = loop.scheduleRepeatingTimer(5.0, [&] {
     timedOut = true;
     app.terminate();
   });
   const int status = app.run();
   guard->invalidate();
-  return status;
+  return status == 0 && !timedOut;
 }
 
-TEST(LinuxApplicationTest, TerminateRunsWillTerminateOnceAndRunReturnsZero) {
-  CurrentEvent events;
-  const GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)};
-  LinuxApplication app{bus.get(), events};
-  auto delegate = std::make_shared<RecordingDelegate>([&] {
-    app.terminate();
-    app.terminate();
-  });
-  app.setDelegate(delegate);
-  bool timedOut = false;
-  EXPECT_EQ(runWithLimit(app, timedOut), 0);
-  EXPECT_FALSE(timedOut);
-  EXPECT_EQ(delegate->launched, 1);
-  EXPECT_EQ(delegate->terminating, 1);
-  app.terminate();
-  EXPECT_EQ(delegate->terminating, 1);
-}
-
-TEST(LinuxApplicationTest, TerminationSignalsTakeTheTerminatePath) {
-  for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+TEST(LinuxApplicationTest, TerminateAndTerminationSignalsRunWillTerminateOnceAndRunReturnsZero) {
+  // 0 stands for terminate, called twice.
+  for (const int signal : {0, SIGTERM, SIGINT, SIGHUP}) {
     SCOPED_TRACE(signal);
     CurrentEvent events;
     LinuxApplication app{nullptr, events};
-    auto delegate = std::make_shared<RecordingDelegate>([signal] { std::raise(signal); });
+    auto delegate = std::make_shared<RecordingDelegate>([&app, signal] {
+      if (signal != 0) {
+        std::raise(signal);
+      } else {
+        app.terminate();
+        app.terminate();
+      }
+    });
     app.setDelegate(delegate);
-    bool timedOut = false;
-    EXPECT_EQ(runWithLimit(app, timedOut), 0);
-    EXPECT_FALSE(timedOut);
+    EXPECT_TRUE(runsToZero(app));
+    app.terminate();
     EXPECT_EQ(delegate->terminating, 1);
   }
 }
 
-TEST(LinuxApplicationTest, TerminateBeforeRunEndsRunWithoutLaunching) {
-  CurrentEvent events;
-  LinuxApplication app{nullptr, events};
-  auto delegate = std::make_shared<RecordingDelegate>([] {});
+TEST_F(StatusItemTest, AMenuCommandMayEndTheApplicationAndTheHostStillGetsItsReply) {
+  platform::Application& app = platform->sharedApplication();
+  const auto delegate = std::make_shared<RecordingDelegate>([] {});
   app.setDelegate(delegate);
-  app.terminate();
-  EXPECT_EQ(app.run(), 0);
-  EXPECT_EQ(delegate->launched, 0);
+  const auto item = newItem();
+  auto menu = platform->statusBar().newMenu();
+  menu->addItem(
+      "关闭网速显示", [&] { app.terminate(); }, "", true);
+  item->setSecondaryClickMenu(menu);
+  ASSERT_TRUE(waitForRegistrations(1));
+  const auto entries = menuEntries(registrations[0].menuLayout.get());
+  ASSERT_EQ(entries.size(), 1u);
+  const PendingReply reply =
+      callLater(host.get(), itemBusName().c_str(), "/MenuBar", "com.canonical.dbusmenu", "Event",
+                g_variant_new("(isvu)", entries[0].id, "clicked", g_variant_new_int32(0), 0u));
+  EXPECT_TRUE(runsToZero(app));
   EXPECT_EQ(delegate->terminating, 1);
+  ASSERT_TRUE(spinUntil([&] { return reply->has_value(); }));
+  EXPECT_TRUE(**reply);
 }
 
-TEST(LinuxApplicationTest, ADelegateThatIsGoneIsNotCalled) {
-  CurrentEvent events;
-  LinuxApplication app{nullptr, events};
-  int launches = 0;
-  app.setDelegate(std::make_shared<RecordingDelegate>([&] { ++launches; }));
+TEST(GLibRunLoopTest, RepeatingTimerFiresUntilInvalidatedAndThenReleasesItsCallback) {
   GLibRunLoop loop;
-  const auto stop = loop.scheduleRepeatingTimer(0.01, [&] { app.terminate(); });
-  EXPECT_EQ(app.run(), 0);
-  stop->invalidate();
-  EXPECT_EQ(launches, 0);
-  EXPECT_FALSE(app.currentEvent().has_value());
-}
-
-TEST(GLibRunLoopTest, RepeatingTimerFiresUntilInvalidated) {
-  GLibRunLoop loop;
-  auto counted = std::make_shared<int>(0);
-  const std::weak_ptr<int> held = counted;
-  auto timer = loop.scheduleRepeatingTimer(0.005, [counted] { ++*counted; });
-  const std::shared_ptr<int> count = counted;
-  counted.reset();
+  auto count = std::make_shared<int>(0);
+  const auto timer = loop.scheduleRepeatingTimer(0.005, [count] { ++*count; });
   ASSERT_TRUE(spinUntil([&] { return *count >= 3; }));
   EXPECT_TRUE(timer->isValid());
   timer->invalidate();
@@ -115,24 +91,8 @@ TEST(GLibRunLoopTest, RepeatingTimerFiresUntilInvalidated) {
   spinFor(50ms);
   EXPECT_EQ(*count, stopped);
   EXPECT_FALSE(timer->isValid());
-  timer->invalidate();
-  // The callback (and what it captured) is released at invalidation.
   EXPECT_EQ(count.use_count(), 1);
 }
 
-TEST(GLibRunLoopTest, LoopKeepsATimerWhoseHandleWasDropped) {
-  GLibRunLoop loop;
-  int fired = 0;
-  auto handle = std::make_shared<std::weak_ptr<platform::Timer>>();
-  *handle = loop.scheduleRepeatingTimer(0.005, [&fired, handle] {
-    if (++fired == 3) handle->lock()->invalidate();
-  });
-  // The caller kept no strong reference; the loop does.
-  ASSERT_TRUE(spinUntil([&] { return fired == 3; }));
-  spinFor(50ms);
-  EXPECT_EQ(fired, 3);
-  EXPECT_TRUE(handle->expired());
-}
-
 }  // namespace
-}  // namespace platform::linuxdesktop
+}  // namespace platform::linuxdesktop::testing

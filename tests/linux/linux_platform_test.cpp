@@ -7,16 +7,6 @@
 namespace platform::linuxdesktop {
 namespace {
 
-TEST(LinuxPlatformTest, ServicesAreMadeOnceAndKept) {
-  const auto platform = LinuxPlatform::create("velmora-test-agent");
-  ASSERT_TRUE(platform);
-  EXPECT_EQ(&platform->sharedApplication(), &platform->sharedApplication());
-  EXPECT_EQ(&platform->graphics(), &platform->graphics());
-  EXPECT_EQ(&platform->cpuTicks(), &platform->cpuTicks());
-  EXPECT_EQ(platform->environment().value("DBUS_SESSION_BUS_ADDRESS"),
-            std::optional<std::string>{std::getenv("DBUS_SESSION_BUS_ADDRESS")});
-}
-
 // Runs in a fresh process without the private bus: the shared connection of
 // this one cannot be undone.
 TEST(LinuxPlatformDeathTest, WithoutASessionBusThereIsNoPlatform) {

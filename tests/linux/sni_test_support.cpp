@@ -1,74 +1,113 @@
 #include "tests/linux/sni_test_support.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 
 namespace platform::linuxdesktop::testing {
 
-std::string printed(GVariant* value) {
-  if (value == nullptr) return "";
-  const GCharPtr text{g_variant_print(value, TRUE)};
-  return text.get();
+namespace {
+
+constexpr const char* kWatcherName = "org.kde.StatusNotifierWatcher";
+constexpr const char* kWatcherXml =
+    "<node><interface name='org.kde.StatusNotifierWatcher'><method "
+    "name='RegisterStatusNotifierItem'><arg type='s' direction='in'/></method></interface></node>";
+
+}  // namespace
+
+SignalRecorder::SignalRecorder(GDBusConnection* connection, const char* sender,
+                               const char* interfaceName) {
+  const auto record = [](GDBusConnection*, const gchar*, const gchar* path,
+                         const gchar* interfaceName, const gchar* member, GVariant* body,
+                         gpointer data) {
+    static_cast<SignalRecorder*>(data)->received.push_back(std::string{path} + " " + interfaceName +
+                                                           "." + member + " " + printed(body));
+  };
+  subscription = SignalSubscriptionId{
+      connection,
+      g_dbus_connection_signal_subscribe(connection, sender, interfaceName, nullptr, nullptr,
+                                         nullptr, G_DBUS_SIGNAL_FLAGS_NONE, record, this, nullptr)};
 }
 
-SignalRecorder::SignalRecorder(GDBusConnection* connection, const char* interfaceName) {
-  const guint id = g_dbus_connection_signal_subscribe(connection, nullptr, interfaceName, nullptr,
-                                                      nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
-                                                      &SignalRecorder::received, this, nullptr);
-  subscription = SignalSubscriptionId{connection, id};
-}
-
-int SignalRecorder::count(const std::string& member) const {
-  return static_cast<int>(std::count_if(signals.begin(), signals.end(),
-                                        [&](const auto& entry) { return entry.first == member; }));
-}
-
-std::string SignalRecorder::lastBody(const std::string& member) const {
-  for (auto it = signals.rbegin(); it != signals.rend(); ++it) {
-    if (it->first == member) return it->second;
-  }
-  return "";
-}
-
-void SignalRecorder::received(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                              const gchar* member, GVariant* body, gpointer data) {
-  static_cast<SignalRecorder*>(data)->signals.emplace_back(member, printed(body));
+int SignalRecorder::count(const std::string& text) const {
+  return static_cast<int>(std::count_if(received.begin(), received.end(), [&](const auto& line) {
+    return line.find(text) != std::string::npos;
+  }));
 }
 
 void StatusItemTest::SetUp() {
-  platform = LinuxPlatform::create(kProgramName);
+  platform = LinuxPlatform::create("velmora-test-agent");
   ASSERT_TRUE(platform);
-  host = connectPeer();
   ASSERT_TRUE(host);
+  static const DBusNodeInfoPtr node{g_dbus_node_info_new_for_xml(kWatcherXml, nullptr)};
+  // The layout is read while the call is handled, before the item hears back.
+  const auto registerItem = [](GDBusConnection* connection, const gchar* sender, const gchar*,
+                               const gchar*, const gchar*, GVariant* parameters,
+                               GDBusMethodInvocation* invocation, gpointer data) {
+    const gchar* service = nullptr;
+    g_variant_get(parameters, "(&s)", &service);
+    static_cast<StatusItemTest*>(data)->registrations.push_back(
+        {service, callAndWait(connection, sender, "/MenuBar", "com.canonical.dbusmenu", "GetLayout",
+                              g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)))});
+    g_dbus_method_invocation_return_value(invocation, nullptr);
+  };
+  static const GDBusInterfaceVTable vtable = {
+      .method_call = registerItem, .get_property = nullptr, .set_property = nullptr, .padding = {}};
+  watcherObject = ObjectRegistrationId{
+      host.get(),
+      g_dbus_connection_register_object(host.get(), "/StatusNotifierWatcher", node->interfaces[0],
+                                        &vtable, this, nullptr, nullptr)};
+  ASSERT_TRUE(ownWatcher());
+}
+
+std::shared_ptr<platform::StatusItem> StatusItemTest::newItem() {
+  return platform->statusBar().statusItem(platform::kVariableStatusItemLength);
+}
+
+bool StatusItemTest::ownWatcher(bool owned) {
+  return callAndWait(host.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                     "org.freedesktop.DBus", owned ? "RequestName" : "ReleaseName",
+                     owned ? g_variant_new("(su)", kWatcherName, 0u)
+                           : g_variant_new("(s)", kWatcherName)) != nullptr;
+}
+
+bool StatusItemTest::waitForRegistrations(std::size_t count) {
+  return spinUntil([&] { return registrations.size() >= count; });
 }
 
 std::string StatusItemTest::itemBusName() {
   return "org.kde.StatusNotifierItem-" + std::to_string(getpid()) + "-1";
 }
 
-bool StatusItemTest::waitForItemName() {
-  return spinUntil([this] {
-    const CallResult owner = callAndWait(
-        host.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "NameHasOwner", g_variant_new("(s)", itemBusName().c_str()));
-    return owner.reply && printed(owner.reply.get()) == "(true,)";
-  });
-}
-
-bool StatusItemTest::waitForRegistrations(std::size_t count) {
-  return spinUntil([&] { return watcher.registrations().size() >= count; });
+VariantPtr StatusItemTest::callItem(const char* method, GVariant* parameters, const char* path,
+                                    const char* interfaceName) {
+  return callAndWait(host.get(), itemBusName().c_str(), path, interfaceName, method, parameters);
 }
 
 VariantPtr StatusItemTest::itemProperty(const char* name) {
-  return getProperty(host.get(), itemBusName().c_str(), kItemPath, kItemInterface, name);
+  const VariantPtr reply = callItem("Get", g_variant_new("(ss)", kItemInterface, name),
+                                    "/StatusNotifierItem", "org.freedesktop.DBus.Properties");
+  GVariant* value = nullptr;
+  if (reply) g_variant_get(reply.get(), "(v)", &value);
+  return VariantPtr{value};
 }
 
-std::string StatusItemTest::printedProperty(const char* name) {
-  return printed(itemProperty(name).get());
-}
-
-CallResult StatusItemTest::callItem(const char* method, GVariant* parameters) {
-  return callAndWait(host.get(), itemBusName().c_str(), kItemPath, kItemInterface, method,
-                     parameters);
+std::vector<StatusItemTest::MenuEntry> StatusItemTest::menuEntries(GVariant* layoutReply) {
+  std::vector<MenuEntry> entries;
+  if (layoutReply == nullptr) return entries;
+  GVariantIter* children = nullptr;
+  g_variant_get(layoutReply, "(u(ia{sv}av))", nullptr, nullptr, nullptr, &children);
+  const VariantIterPtr owned{children};
+  GVariant* child = nullptr;
+  while (g_variant_iter_next(children, "v", &child)) {
+    const VariantPtr entry{child};
+    MenuEntry read;
+    VariantPtr properties;
+    g_variant_get(child, "(i@a{sv}av)", &read.id, &properties, nullptr);
+    read.properties = printed(properties.get());
+    entries.push_back(read);
+  }
+  return entries;
 }
 
 }  // namespace platform::linuxdesktop::testing
