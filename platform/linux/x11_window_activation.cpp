@@ -9,20 +9,15 @@
 
 #include <xcb/xcb.h>
 
+#include "platform/linux/glib_handles.h"
+
 namespace platform::linuxdesktop {
 
 namespace {
 
-template <auto Free>
-struct XcbDeleter {
-  template <class T>
-  void operator()(T* p) const {
-    if (p) Free(p);
-  }
-};
-using XcbConnectionPtr = std::unique_ptr<xcb_connection_t, XcbDeleter<xcb_disconnect>>;
+using XcbConnectionPtr = std::unique_ptr<xcb_connection_t, Deleter<xcb_disconnect>>;
 template <class T>
-using XcbReplyPtr = std::unique_ptr<T, XcbDeleter<std::free>>;
+using XcbReplyPtr = std::unique_ptr<T, Deleter<std::free>>;
 
 // An application asks; a pager (2) would claim to act for the user directly.
 constexpr std::uint32_t kSourceApplication = 1;

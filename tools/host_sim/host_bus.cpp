@@ -26,13 +26,8 @@ void notificationReceived(GDBusConnection*, const char*, const char*, const char
 }  // namespace
 
 std::unique_ptr<HostBus> HostBus::connect(std::string& error) {
-  GError* busError = nullptr;
-  GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &busError)};
-  const ErrorPtr owned{busError};
-  if (!bus) {
-    error = "no session bus: " + errorText(owned);
-    return nullptr;
-  }
+  GObjectPtr<GDBusConnection> bus = connectSessionBus(error);
+  if (!bus) return nullptr;
   // A lost bus must not end host-sim behind the test's back with SIGTERM.
   g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
   auto hostBus = std::make_unique<HostBus>(std::move(bus));

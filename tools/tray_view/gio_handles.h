@@ -30,4 +30,13 @@ inline std::string errorText(const ErrorPtr& error) {
   return error ? std::string{error->message} : std::string{"unknown error"};
 }
 
+// The session bus; null, with the reason in error, when there is none.
+inline GObjectPtr<GDBusConnection> connectSessionBus(std::string& error) {
+  GError* busError = nullptr;
+  GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &busError)};
+  const ErrorPtr owned{busError};
+  if (!bus) error = "no session bus: " + errorText(owned);
+  return bus;
+}
+
 }  // namespace tools

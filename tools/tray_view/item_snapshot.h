@@ -8,17 +8,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/linux/pixmap.h"
+
 namespace tools::trayview {
 
-// One icon image as an item sends it: ARGB32 in network byte order (A, R, G,
-// B per pixel, not premultiplied), rows top to bottom, width * height * 4 bytes.
-struct Pixmap {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint8_t> argb;
-
-  bool operator==(const Pixmap&) const = default;
-};
+// One icon image as an item sends it (ARGB32 in network byte order, rows top
+// to bottom): the same layout the desktop backend exports.
+using Pixmap = platform::linuxdesktop::Pixmap;
 
 // What tray-view shows of a StatusNotifierItem. A property the item does not
 // have, or has with another type, reads as empty.

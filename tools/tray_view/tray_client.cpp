@@ -5,13 +5,8 @@
 namespace tools::trayview {
 
 std::unique_ptr<TrayClient> TrayClient::connect(std::string& error) {
-  GError* busError = nullptr;
-  GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &busError)};
-  const ErrorPtr owned{busError};
-  if (!bus) {
-    error = "no session bus: " + errorText(owned);
-    return nullptr;
-  }
+  GObjectPtr<GDBusConnection> bus = connectSessionBus(error);
+  if (!bus) return nullptr;
   return std::make_unique<TrayClient>(std::move(bus));
 }
 

@@ -38,11 +38,10 @@ int TrayWatch::run() {
     std::fprintf(stderr, "tray-view: cannot create %s\n", iconFolder->c_str());
     return 1;
   }
-  GError* busError = nullptr;
-  const GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &busError)};
-  const ErrorPtr error{busError};
+  std::string error;
+  const GObjectPtr<GDBusConnection> bus = connectSessionBus(error);
   if (!bus) {
-    std::fprintf(stderr, "tray-view: no session bus: %s\n", errorText(error).c_str());
+    std::fprintf(stderr, "tray-view: %s\n", error.c_str());
     return 1;
   }
   g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
