@@ -28,13 +28,9 @@ int main(int argc, char** argv) {
   setenv("DBUS_SESSION_BUS_ADDRESS", bus::startServer(daemonArgv, daemon).c_str(), 1);
   // Kept open, so that the daemon stopping at the end cannot end the process.
   const GObjectPtr<GDBusConnection> shared{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)};
-  int status = 1;
-  if (shared) {
-    g_dbus_connection_set_exit_on_close(shared.get(), FALSE);
-    status = RUN_ALL_TESTS();
-  } else {
-    std::fputs("dbus-daemon did not start\n", stderr);
-  }
+  if (shared) g_dbus_connection_set_exit_on_close(shared.get(), FALSE);
+  if (!shared) std::fputs("dbus-daemon did not start\n", stderr);
+  const int status = shared ? RUN_ALL_TESTS() : 1;
   bus::stopServer(daemon);
   std::error_code ignored;
   std::filesystem::remove_all(home.get(), ignored);

@@ -65,8 +65,9 @@ const Bytes kTwoLinksAndDone =
 // The progress, then each entry: name, "+" when up, "L" for loopback, and
 // "received/sent" when it has counters.
 std::string summary(const LinkDumpParser& parser, Progress progress) {
-  std::string text = progress == Progress::done ? "done" : "more";
-  if (progress == Progress::failed) text = "failed";
+  std::string text = progress == Progress::done     ? "done"
+                     : progress == Progress::failed ? "failed"
+                                                    : "more";
   for (const auto& link : parser.entries()) {
     text += " " + link.name.value_or("?") + (link.up ? "+" : "") + (link.loopback ? "L" : "");
     if (link.hasStatistics) {
@@ -94,33 +95,12 @@ TEST(LinkDumpParserTest, ReadsLinksAndCountersAndStaysWithinMalformedMessages) {
            {link(0, kEth0, NLM_F_MULTI, kSequence - 1) +
                 message(NLMSG_DONE, raw(0), 0, kSequence - 1),
             "more"},
-           {message(NLMSG_ERROR, raw(0)), "more"},
            {message(NLMSG_ERROR, raw(-EPERM)), "failed"},
-           {message(NLMSG_ERROR, {}), "failed"},
            {message(NLMSG_DONE, raw(-EINTR)), "failed"},
-           {message(NLMSG_OVERRUN, {}), "failed"},
            {overlong, "failed"}}) {
     LinkDumpParser parser(kSequence);
     const Progress progress = parser.feed(datagram);
     EXPECT_EQ(summary(parser, progress), expected);
-  }
-}
-
-TEST(LinkDumpParserTest, MultiPartDumpGathersLinksUntilDone) {
-  LinkDumpParser parser(kSequence);
-  EXPECT_EQ(parser.feed(link(0, attribute(IFLA_IFNAME, "wlan0"))), Progress::more);
-  EXPECT_EQ(parser.feed(link(IFF_UP, kEth0)), Progress::more);
-  EXPECT_EQ(summary(parser, parser.feed(kDone)), "done wlan0 eth0+");
-}
-
-TEST(LinkDumpParserTest, EveryTruncationOfAReplyParsesWithinItsBytes) {
-  // Each prefix lives in a buffer of exactly its size, so a read past the end
-  // shows up under AddressSanitizer.
-  for (std::size_t size = 0; size < kTwoLinksAndDone.size(); ++size) {
-    LinkDumpParser parser(kSequence);
-    EXPECT_NE(parser.feed(Bytes(kTwoLinksAndDone.begin(), kTwoLinksAndDone.begin() + size)),
-              Progress::done);
-    EXPECT_LE(parser.entries().size(), 2u);
   }
 }
 
