@@ -1,109 +1,131 @@
 #include "tests/e2e/agent_fixture.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 
-#include <set>
-
-#include "tests/e2e/programs.h"
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 
 namespace e2e {
+namespace {
+
+// A session bus that takes connections from any user ID.
+constexpr const char* kEveryoneBus =
+    R"(<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow user="*"/><allow own="*"/><allow eavesdrop="true"/>
+<allow send_destination="*" eavesdrop="true"/></policy></busconfig>)";
+
+}  // namespace
 
 void AgentFixture::SetUp() {
-  session = std::make_unique<DesktopSession>(busUsers, display);
-  ASSERT_TRUE(session->ready()) << "the private dbus-daemon did not start";
+  char folder[] = "/tmp/velmora-e2e-XXXXXX";
+  ASSERT_NE(mkdtemp(folder), nullptr);
+  home = folder;
+  // An agent run as another user must be able to enter its HOME.
+  if (busForEveryone) chmod(folder, 0755);
+  mkdir((home + "/runtime").c_str(), 0700);
+  const char* path = std::getenv("PATH");
+  environment = {std::string{"PATH="} + (path != nullptr ? path : "/usr/bin:/bin"), "HOME=" + home,
+                 "XDG_CONFIG_HOME=" + home + "/config", "XDG_RUNTIME_DIR=" + home + "/runtime",
+                 "LANG=C.UTF-8"};
+  if (!display.empty()) environment.push_back("DISPLAY=" + display);
+  for (const std::string name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
+    const char* value = std::getenv(name.c_str());
+    // The table of suppressions used is not printed: an agent's standard
+    // error must stay empty.
+    const char* more = name == "LSAN_OPTIONS" ? ":print_suppressions=0" : "";
+    if (value != nullptr) environment.push_back(name + "=" + value + more);
+  }
+  Strings daemon = {"dbus-daemon", "--nofork", "--print-address", "--session"};
+  if (busForEveryone) daemon.back() = "--config-file=" + writeFile("bus.conf", kEveryoneBus);
+  bus = std::make_unique<Process>(daemon, environment);
+  const auto address = bus->next([](const std::string& line) { return !line.empty(); }, 10s);
+  ASSERT_TRUE(address) << "the private dbus-daemon did not start";
+  environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + *address);
 }
 
 void AgentFixture::TearDown() {
-  for (auto& agent : agents) agent.process->signal(SIGTERM);
   for (auto& agent : agents) {
-    SCOPED_TRACE(agent.name + " (pid " + std::to_string(agent.process->id()) + ")");
-    EXPECT_EQ(agent.process->waitForExit(5s), 0) << "exit code of the agent";
-    EXPECT_EQ(readFile(agent.stderrPath), "") << "the agent's standard error";
+    if (!agent->waitForExit(0s)) kill(agent->id(), SIGTERM);
+  }
+  for (std::size_t index = 0; index < agents.size(); ++index) {
+    SCOPED_TRACE("agent pid " + std::to_string(agents[index]->id()));
+    EXPECT_EQ(agents[index]->waitForExit(5s), 0) << "exit status";
+    EXPECT_EQ(readFile(home + "/agent-" + std::to_string(index)), "") << "standard error";
   }
   agents.clear();
   helpers.clear();
+  bus.reset();
+  std::error_code ignored;
+  if (!home.empty()) std::filesystem::remove_all(home, ignored);
 }
 
-Process& AgentFixture::startAgent(const std::string& program,
-                                  const std::optional<std::string>& parentPid,
-                                  const std::vector<std::string>& prefix) {
-  const std::string stderrPath =
-      session->folder().path() + "/agent-" + std::to_string(agents.size()) + ".stderr";
-  Launch launch{prefix};
-  launch.arguments.push_back(program);
-  launch.stderrPath = stderrPath;
-  Environment extra = {"G_DEBUG=fatal-criticals"};
-  if (parentPid) extra.push_back("QORVN_PARENT_PID=" + *parentPid);
-  auto process = session->start(launch, extra);
-  EXPECT_TRUE(process->started()) << "cannot start " << program;
-  agents.push_back({std::move(process), program.substr(program.rfind('/') + 1), stderrPath});
-  return *agents.back().process;
+Process& AgentFixture::startAgent(const std::string& program, const std::string& parentPid,
+                                  Strings prefix) {
+  prefix.push_back(program);
+  Strings variables = environment;
+  variables.push_back("G_DEBUG=fatal-criticals");
+  variables.push_back("QORVN_PARENT_PID=" + parentPid);
+  agents.push_back(std::make_unique<Process>(prefix, variables,
+                                             home + "/agent-" + std::to_string(agents.size())));
+  EXPECT_GT(agents.back()->id(), 0) << "cannot start " << program;
+  return *agents.back();
 }
 
-Process& AgentFixture::startHelper(Launch launch, const Environment& extra) {
-  const std::string program = launch.arguments.empty() ? "" : launch.arguments[0];
-  helpers.push_back(session->start(std::move(launch), extra));
-  EXPECT_TRUE(helpers.back()->started()) << "cannot start " << program;
+Process& AgentFixture::start(const Strings& arguments) {
+  helpers.push_back(std::make_unique<Process>(arguments, environment));
+  EXPECT_GT(helpers.back()->id(), 0) << "cannot start " << arguments[0];
   return *helpers.back();
 }
 
-Process& AgentFixture::startWatch() { return startHelper(Launch{{kTrayView, "watch"}}); }
-
-Process& AgentFixture::startHost() {
-  Launch launch{{kHostSim, "--no-agents"}};
-  launch.withInput = true;
-  return startHelper(std::move(launch));
+std::optional<Strings> AgentFixture::run(const Strings& arguments) {
+  Process tool{arguments, environment};
+  // Reads everything: no line matches.
+  tool.next([](const std::string&) { return false; }, 10s);
+  if (tool.waitForExit(1s) != 0) return std::nullopt;
+  return tool.lines();
 }
 
-Process& AgentFixture::startSleeper() { return startHelper(Launch{{"sleep", "1000"}}); }
-
-pid_t AgentFixture::deadPid() {
-  const auto child = session->start(Launch{{"true"}});
-  child->waitForExit(5s);
-  return child->id();
+std::string AgentFixture::readFile(const std::string& path) {
+  std::ostringstream contents;
+  contents << std::ifstream{path, std::ios::binary}.rdbuf();
+  return contents.str();
 }
 
-ToolRun AgentFixture::trayView(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), kTrayView);
-  return session->run(std::move(arguments));
+std::string AgentFixture::writeFile(const std::string& relativePath, const std::string& contents) {
+  const std::filesystem::path path = home + "/" + relativePath;
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream{path.string() + ".new"} << contents;
+  std::filesystem::rename(path.string() + ".new", path);
+  return path.string();
 }
 
-std::optional<ItemLine> AgentFixture::nextItem(Process& watch, const std::string& id,
-                                               const ItemMatch& match, Clock::duration limit) {
-  std::optional<ItemLine> found;
-  watch.output().next(
-      [&](const std::string& line) {
-        auto item = parseItemLine(line);
-        if (!item || item->id != id || !match(*item)) return false;
-        found = std::move(item);
-        return true;
-      },
-      limit);
-  return found;
-}
-
-bool AgentFixture::waitForItems(Process& watch, const std::vector<std::string>& ids,
-                                Clock::duration limit) {
-  std::set<std::string> missing(ids.begin(), ids.end());
-  return watch.output()
-      .next(
-          [&](const std::string& line) {
-            if (const auto item = parseItemLine(line)) missing.erase(item->id);
-            return missing.empty();
-          },
-          limit)
-      .has_value();
+bool AgentFixture::waitForBusNames(const Strings& names) {
+  std::vector<std::unique_ptr<Process>> waits;
+  for (const auto& name : names) {
+    waits.push_back(std::make_unique<Process>(
+        Strings{"gdbus", "wait", "--session", "--timeout", "20", name}, environment));
+  }
+  bool all = true;
+  for (auto& wait : waits) all = wait->waitForExit(25s) == 0 && all;
+  return all;
 }
 
 std::string AgentFixture::itemBusName(const Process& agent) {
   return "org.kde.StatusNotifierItem-" + std::to_string(agent.id()) + "-1";
 }
 
-std::string AgentFixture::agentErrors(const Process& agent) const {
-  for (const auto& started : agents) {
-    if (started.process.get() == &agent) return readFile(started.stderrPath);
-  }
-  return {};
+bool AgentFixture::waitForItems(Process& watch, Strings ids, Clock::duration limit) {
+  const auto found = watch.next(
+      [&](const std::string& line) {
+        std::erase_if(ids,
+                      [&](const std::string& id) { return line.starts_with("item " + id + " "); });
+        return ids.empty();
+      },
+      limit);
+  return found.has_value();
 }
 
 }  // namespace e2e

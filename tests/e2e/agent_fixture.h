@@ -1,7 +1,5 @@
 #pragma once
 
-#include <chrono>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -9,64 +7,58 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/e2e/desktop_session.h"
 #include "tests/e2e/process.h"
-#include "tests/e2e/tray_line.h"
 
 namespace e2e {
 
-using ItemMatch = std::function<bool(const ItemLine&)>;
+inline constexpr const char* kNetworkAgent = E2E_NETWORK_AGENT;
+inline constexpr const char* kSleepAgent = E2E_SLEEP_AGENT;
+inline constexpr const char* kHostSim = E2E_HOST_SIM;
+inline constexpr const char* kTrayView = E2E_TRAY_VIEW;
+inline constexpr const char* kNetworkAgentId = "network-status-agent";
+inline constexpr const char* kSleepAgentId = "sleep-status-agent";
 
-// A test with its own desktop session, which starts the agents and the
-// tools on it. At the end every agent still running gets SIGTERM; each
-// agent must then have exited with status 0 and written nothing to its
-// standard error. Every process the test started is gone afterwards.
+// A test with a desktop of its own: a temporary HOME with the XDG folders in
+// it and a private dbus-daemon. Every program starts with exactly this
+// environment, never the runner's. At the end every agent still running gets
+// SIGTERM, and each must have exited with status 0 and written nothing to
+// its standard error.
 class AgentFixture : public ::testing::Test {
  protected:
   void SetUp() override;
   void TearDown() override;
 
-  // Starts an agent with QORVN_PARENT_PID = parentPid (unset when absent).
   // `prefix` goes before the program on the command line (e.g. setpriv).
-  Process& startAgent(const std::string& program, const std::optional<std::string>& parentPid,
-                      const std::vector<std::string>& prefix = {});
-  // `tray-view watch`, the tray host.
-  Process& startWatch();
-  // `host-sim --no-agents`, the host: commands on its input, what it sees
-  // on its output.
-  Process& startHost();
-  // A process that only lives, as a host stand-in.
-  Process& startSleeper();
-  // Any other program on the session, ended with the test.
-  Process& startHelper(Launch launch, const Environment& extra = {});
+  Process& startAgent(const std::string& program, const std::string& parentPid,
+                      Strings prefix = {});
+  // Any other program, ended with the test.
+  Process& start(const Strings& arguments);
+  // A process that only lives, as a host.
+  Process& startSleeper() { return start({"sleep", "1000"}); }
   // A pid that no process has: a child that was started and reaped.
-  pid_t deadPid();
-
-  ToolRun trayView(std::vector<std::string> arguments);
-  // The next line of `watch` about item `id` that matches.
-  std::optional<ItemLine> nextItem(Process& watch, const std::string& id, const ItemMatch& match,
-                                   Clock::duration limit);
-  // Waits until `watch` has shown an item for each id, in any order.
-  bool waitForItems(Process& watch, const std::vector<std::string>& ids, Clock::duration limit);
-  // The agent's item's bus name, which it owns once it has launched.
+  pid_t deadPid() { return Process{{"true"}, environment}.id(); }
+  // A one-shot program's output; absent unless it exited with 0 in 10 s.
+  std::optional<Strings> run(const Strings& arguments);
+  static std::string readFile(const std::string& path);
+  // Writes a file in HOME atomically, creating its folders; returns its path.
+  std::string writeFile(const std::string& relativePath, const std::string& contents);
+  // Waits, side by side, until every name is on the bus.
+  bool waitForBusNames(const Strings& names);
   static std::string itemBusName(const Process& agent);
-  std::string agentErrors(const Process& agent) const;
+  // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
+  bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
 
-  // Set before SetUp by tests whose agents run as another user.
-  PrivateBus::Users busUsers = PrivateBus::Users::kOwnerOnly;
-  // Set before SetUp (":N") by tests that run an X server.
+  // Set before SetUp: a bus any user may join, for an agent run as another
+  // user; and an X display (":N") for the bus and every program.
+  bool busForEveryone = false;
   std::string display;
-  std::unique_ptr<DesktopSession> session;
+  std::string home;
 
  private:
-  struct StartedAgent {
-    std::unique_ptr<Process> process;
-    std::string name;
-    std::string stderrPath;
-  };
-
+  Strings environment;
+  std::unique_ptr<Process> bus;
   std::vector<std::unique_ptr<Process>> helpers;
-  std::vector<StartedAgent> agents;
+  std::vector<std::unique_ptr<Process>> agents;
 };
 
 }  // namespace e2e

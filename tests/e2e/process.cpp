@@ -3,173 +3,103 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
-#include <cerrno>
+#include <utility>
 
 namespace e2e {
 namespace {
 
-// How long the group has after SIGTERM before SIGKILL.
-constexpr auto kStopGrace = std::chrono::seconds{3};
-
-struct Pipe {
-  FileDescriptor readEnd;
-  FileDescriptor writeEnd;
-};
-
-Pipe makePipe() {
-  int ends[2] = {-1, -1};
-  if (pipe2(ends, O_CLOEXEC) != 0) return {};
-  return {FileDescriptor{ends[0]}, FileDescriptor{ends[1]}};
-}
-
-std::vector<char*> pointersTo(const std::vector<std::string>& texts) {
+std::vector<char*> pointersTo(const Strings& texts) {
   std::vector<char*> pointers;
   for (const auto& text : texts) pointers.push_back(const_cast<char*>(text.c_str()));
   pointers.push_back(nullptr);
   return pointers;
 }
 
-// The child starts with the default disposition for every signal the test
-// program or its runner may have changed, an empty signal mask, and a
-// process group of its own.
-struct SpawnAttributes {
-  SpawnAttributes() {
-    posix_spawnattr_init(&attributes);
-    sigset_t none;
-    sigemptyset(&none);
-    posix_spawnattr_setsigmask(&attributes, &none);
-    sigset_t defaults;
-    sigemptyset(&defaults);
-    for (const int number : {SIGPIPE, SIGINT, SIGTERM, SIGHUP, SIGCHLD, SIGQUIT}) {
-      sigaddset(&defaults, number);
-    }
-    posix_spawnattr_setsigdefault(&attributes, &defaults);
-    posix_spawnattr_setpgroup(&attributes, 0);
-    posix_spawnattr_setflags(
-        &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETPGROUP);
-  }
-  ~SpawnAttributes() { posix_spawnattr_destroy(&attributes); }
-  posix_spawnattr_t attributes;
-};
-
-struct FileActions {
-  FileActions() { posix_spawn_file_actions_init(&actions); }
-  ~FileActions() { posix_spawn_file_actions_destroy(&actions); }
-  posix_spawn_file_actions_t actions;
-};
-
 }  // namespace
 
-Process::Process(const Launch& launch) {
-  if (launch.arguments.empty()) return;
-  Pipe output = makePipe();
-  Pipe standardInput = launch.withInput ? makePipe() : Pipe{};
-  if (!output.writeEnd || (launch.withInput && !standardInput.readEnd)) return;
-
-  FileActions files;
-  if (launch.withInput) {
-    posix_spawn_file_actions_adddup2(&files.actions, standardInput.readEnd.get(), 0);
-  } else {
-    posix_spawn_file_actions_addopen(&files.actions, 0, "/dev/null", O_RDONLY, 0);
+Process::Process(const Strings& arguments, const Strings& environment,
+                 const std::string& stderrPath) {
+  int out[2] = {-1, -1};
+  if (arguments.empty() || pipe2(out, O_CLOEXEC) != 0) return;
+  const auto argv = pointersTo(arguments);
+  const auto envp = pointersTo(environment);
+  pid = fork();
+  if (pid == 0) {
+    setpgid(0, 0);
+    dup2(out[1], 1);
+    dup2(open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
+    execvpe(argv[0], argv.data(), envp.data());
+    _exit(127);
   }
-  posix_spawn_file_actions_adddup2(&files.actions, output.writeEnd.get(), 1);
-  const std::string errorPath = launch.stderrPath.empty() ? "/dev/null" : launch.stderrPath;
-  posix_spawn_file_actions_addopen(&files.actions, 2, errorPath.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-
-  const SpawnAttributes attributes;
-  const auto argv = pointersTo(launch.arguments);
-  const auto envp = pointersTo(launch.environment);
-  pid_t child = -1;
-  if (posix_spawnp(&child, argv[0], &files.actions, &attributes.attributes, argv.data(),
-                   envp.data()) != 0) {
-    return;
-  }
-  pid = child;
-  launchTime = Clock::now();
-  // Through syscall(): glibc 2.36's <sys/pidfd.h> lacks C linkage for C++.
-  exitWatch = FileDescriptor{static_cast<int>(syscall(SYS_pidfd_open, pid, 0))};
-  stdoutLines = LineReader{std::move(output.readEnd)};
-  input = std::move(standardInput.writeEnd);
+  // Also here: the group must exist before the destructor may signal it.
+  if (pid > 0) setpgid(pid, pid);
+  close(out[1]);
+  output = out[0];
 }
 
 Process::~Process() {
-  if (pid <= 0 || exitCode) return;
-  // The leader's children (an activated D-Bus service, a panel's plugins)
-  // share its group, so the group goes with it. SIGTERM first lets the bus
-  // and the X server remove their sockets. The leader stays unreaped until
-  // the end: while it is a zombie its id cannot name someone else's group.
-  kill(-pid, SIGTERM);
-  awaitEnd(kStopGrace);
-  kill(-pid, SIGKILL);
-  reap();
+  if (pid > 0 && !exitCode) {
+    // The group goes too: a bus's activated services, a panel's plugins.
+    // SIGTERM first lets the bus and the X server remove their sockets.
+    kill(-pid, SIGTERM);
+    waitForExit(3s);
+    kill(-pid, SIGKILL);
+    waitForExit(10s);
+  }
+  close(output);
 }
 
-bool Process::awaitEnd(Clock::duration limit) const {
+std::optional<std::string> Process::next(const LineMatch& match, Clock::duration limit) {
   const auto deadline = Clock::now() + limit;
-  while (true) {
-    siginfo_t info{};
-    // WNOWAIT: only look; the child stays to be reaped.
-    if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
-        info.si_pid == pid) {
-      return true;
+  for (std::size_t index = taken;; ++index) {
+    while (index == received.size()) {
+      if (!readMore(deadline)) return std::nullopt;
     }
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
-    if (left.count() <= 0) return false;
-    if (exitWatch) {
-      pollfd ready{exitWatch.get(), POLLIN, 0};
-      poll(&ready, 1, static_cast<int>(left.count()));
-    } else {
-      // Without pidfd (kernels before 5.3) a short poll interval stands in.
-      poll(nullptr, 0, std::min(5, static_cast<int>(left.count())));
+    if (match(received[index])) {
+      taken = index + 1;
+      return received[index];
     }
   }
 }
 
-bool Process::writeLine(std::string_view line) {
-  if (!input) return false;
-  std::string text{line};
-  text += '\n';
-  std::size_t written = 0;
-  while (written < text.size()) {
-    const ssize_t count = write(input.get(), text.data() + written, text.size() - written);
-    if (count < 0 && errno == EINTR) continue;
-    if (count <= 0) return false;
-    written += static_cast<std::size_t>(count);
+bool Process::readMore(Clock::time_point deadline) {
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+  pollfd ready{output, POLLIN, 0};
+  if (output < 0 || left.count() <= 0 || poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
+    return false;
+  }
+  char buffer[4096];
+  const ssize_t count = read(output, buffer, sizeof buffer);
+  if (count > 0) {
+    partial.append(buffer, static_cast<std::size_t>(count));
+  } else if (close(std::exchange(output, -1)) == 0 && !partial.empty()) {
+    // The output has ended: an unterminated last line counts.
+    partial += '\n';
+  }
+  for (auto end = partial.find('\n'); end != std::string::npos; end = partial.find('\n')) {
+    received.push_back(partial.substr(0, end));
+    partial.erase(0, end + 1);
   }
   return true;
 }
 
-void Process::signal(int number) const {
-  if (pid > 0 && !exitCode) kill(pid, number);
-}
-
 std::optional<int> Process::waitForExit(Clock::duration limit) {
-  if (pid <= 0 || exitCode) return exitCode;
-  if (!awaitEnd(limit)) return std::nullopt;
-  reap();
-  return exitCode;
-}
-
-void Process::reap() {
+  const auto deadline = Clock::now() + limit;
   int status = 0;
-  pid_t result = -1;
-  do {
-    result = waitpid(pid, &status, 0);
-  } while (result < 0 && errno == EINTR);
-  if (result < 0) {
-    exitCode = -1;
-  } else if (WIFEXITED(status)) {
-    exitCode = WEXITSTATUS(status);
-  } else {
-    exitCode = 128 + (WIFSIGNALED(status) ? WTERMSIG(status) : 0);
+  while (pid > 0 && !exitCode) {
+    if (waitpid(pid, &status, WNOHANG) == pid) {
+      exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    } else if (Clock::now() >= deadline) {
+      break;
+    } else {
+      // A short poll: exit times are measured to about this precision.
+      poll(nullptr, 0, 5);
+    }
   }
-  exitWatch.reset();
-  input.reset();
+  return exitCode;
 }
 
 }  // namespace e2e

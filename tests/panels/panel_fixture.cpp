@@ -1,51 +1,40 @@
 #include "tests/panels/panel_fixture.h"
 
-#include <poll.h>
-
-#include <algorithm>
-
-#include "tests/e2e/programs.h"
+#include <cstdio>
+#include <cstdlib>
 
 namespace e2e {
 
-PanelFixture::PanelFixture(std::string panelProgram, std::string screen)
-    : panel(std::move(panelProgram)), screenSize(std::move(screen)) {}
-
 void PanelFixture::SetUp() {
-  for (const std::string program : {"Xvfb", "import", panel.c_str()}) {
-    if (!programInPath(program)) GTEST_SKIP() << program << " is not installed";
+  for (const std::string program : {"Xvfb", "import", "convert", panel.c_str()}) {
+    if (std::system(("command -v " + program + " >/dev/null").c_str()) != 0) {
+      GTEST_SKIP() << program << " is not installed";
+    }
   }
-  xServer = std::make_unique<XServer>(screenSize);
-  ASSERT_FALSE(xServer->display().empty()) << "Xvfb did not start";
-  display = xServer->display();
+  // Xvfb picks a free display itself and writes its number once it accepts
+  // clients, so that parallel servers never collide.
+  xServer = std::make_unique<Process>(
+      Strings{"Xvfb", "-displayfd", "1", "-screen", "0", screenSize, "-nolisten", "tcp"},
+      Strings{std::string{"PATH="} + std::getenv("PATH")});
+  const auto number = xServer->next([](const std::string& line) { return !line.empty(); }, 20s);
+  ASSERT_TRUE(number) << "Xvfb did not start";
+  display = ":" + *number;
   AgentFixture::SetUp();
 }
 
-std::optional<Screenshot> PanelFixture::screenshot() {
-  const std::string path = session->folder().path() + "/shot-" + std::to_string(++shots) + ".png";
-  if (session->run({"import", "-window", "root", path}).exitCode != 0) return std::nullopt;
-  return Screenshot::load(path);
-}
-
-std::optional<Screenshot> PanelFixture::itemIcon(const std::string& id) {
-  const std::string path = session->folder().path() + "/icon-" + std::to_string(++shots) + ".png";
-  if (trayView({"icon", id, path}).exitCode != 0) return std::nullopt;
-  return Screenshot::load(path);
-}
-
-bool PanelFixture::waitUntilListed(const std::string& id, Clock::duration limit) {
-  const auto deadline = Clock::now() + limit;
-  while (true) {
-    const ToolRun listing = trayView({"list"});
-    const bool listed =
-        std::any_of(listing.lines.begin(), listing.lines.end(), [&](const auto& line) {
-          const auto item = parseItemLine(line);
-          return item && item->id == id;
-        });
-    if (listed) return true;
-    if (Clock::now() >= deadline) return false;
-    poll(nullptr, 0, 50);
+std::optional<Image> PanelFixture::screenshot() {
+  const std::string path = home + "/shot.ppm";
+  if (!run({"import", "-window", "root", "-depth", "8", path})) return std::nullopt;
+  Image image{0, 0, readFile(path)};
+  int header = 0;
+  // A binary PPM: "P6", width, height, 255 and one white space, then pixels.
+  if (std::sscanf(image.bytes.c_str(), "P6 %d %d 255%n", &image.width, &image.height, &header) !=
+          2 ||
+      image.bytes.size() != static_cast<std::size_t>(header + 1 + image.width * image.height * 3)) {
+    return std::nullopt;
   }
+  image.bytes.erase(0, header + 1);
+  return image;
 }
 
 }  // namespace e2e

@@ -1,0 +1,165 @@
+#include <signal.h>
+
+#include <cstdlib>
+#include <regex>
+
+#include "tests/e2e/agent_fixture.h"
+
+namespace e2e {
+namespace {
+
+// Every test ends each agent still running with SIGTERM and requires status
+// 0 and an empty standard error of it: that is where those are tested.
+using TrayTest = AgentFixture;
+
+constexpr const char* kAwake = "醒┃";
+constexpr const char* kAsleep = "眠╮";
+constexpr const char* kAwakePrefix = "睡眠：保持唤醒 · ";
+constexpr const char* kAsleepTooltip = "睡眠：未开启，系统按默认规则休眠";
+
+// A line of `tray-view watch` about the network item whose tooltip is
+// exactly the rates followed by `columns`.
+LineMatch tooltipIs(const std::string& columns) {
+  return [expression = std::regex{"item network-status-agent title=\".*\" tooltip=\"上传 [0-9.]+ "
+                                  "(B|KB|MB)/s · 下载 [0-9.]+ (B|KB|MB)/s" +
+                                  columns + "\" icon=.*"}](const std::string& line) {
+    return std::regex_match(line, expression);
+  };
+}
+
+int iconWidth(const std::string& line) { return std::atoi(&line[line.rfind(" icon=") + 6]); }
+
+TEST_F(TrayTest, NetworkColumnsFollowTheKeyFileWithinASecondAndAHalfInTheOrderRamCpuGpu) {
+  Process& watch = start({kTrayView, "watch"});
+  startAgent(kNetworkAgent, std::to_string(startSleeper().id()));
+  const std::string ram = " · RAM [0-9]{1,3}%";
+  const std::string cpu = " · CPU [0-9]{1,3}%";
+  const std::string gpu = " · GPU (--|[0-9]{1,3}%)";
+  const auto initial = watch.next(tooltipIs(ram), 10s);
+  ASSERT_TRUE(initial) << "memory is shown by default";
+
+  // Each key file in turn, the columns it shows, and whether they make the
+  // image wider (+1) or narrower (-1).
+  const struct {
+    std::string keys;
+    std::string columns;
+    int widthChange;
+  } steps[] = {
+      {"networkSpeedShowCPUV1=true\nnetworkSpeedShowGPUV1=true\n", ram + cpu + gpu, 1},
+      {"networkSpeedShowCPUV1=true\nnetworkSpeedShowGPUV1=true\nnetworkSpeedShowMemoryV1=false\n",
+       cpu + gpu, -1},
+  };
+  int width = iconWidth(*initial);
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.keys);
+    writeFile("config/com.velmora.app/defaults.conf", "[Defaults]\n" + step.keys);
+    // A refresh every second reads the key file; the rest is the tray's
+    // round trip.
+    const auto item = watch.next(tooltipIs(step.columns), 1500ms);
+    ASSERT_TRUE(item) << "the tooltip did not follow";
+    EXPECT_GT(step.widthChange * (iconWidth(*item) - width), 0) << width << " before " << *item;
+    width = iconWidth(*item);
+  }
+}
+
+TEST_F(TrayTest, SleepTitleAndTooltipFollowEachStateNotification) {
+  std::string longStatus;
+  for (int index = 0; index < 120; ++index) longStatus += "保持唤醒中 " + std::to_string(index);
+  const std::string awake = kAwakePrefix;
+  // The signal's body as GVariant text, and what it shows.
+  const struct {
+    std::string body;
+    std::string title;
+    std::string tooltip;
+  } states[] = {
+      {"{'active': <'true'>, 'status': <'下载中'>}", kAwake, awake + "下载中"},
+      {"{'active': <'true'>}", kAwake, awake + "保持唤醒"},
+      {"{'active': <'true'>, 'status': <''>}", kAwake, awake},
+      {"{'active': <'True'>, 'status': <'hidden'>}", kAsleep, kAsleepTooltip},
+      {"{'active': <'1'>}", kAsleep, kAsleepTooltip},
+      {"{'active': <true>}", kAsleep, kAsleepTooltip},
+      {"{'active': <1>}", kAsleep, kAsleepTooltip},
+      {"{'active': 'true', 'status': 'x'}", kAwake, awake + "x"},
+      {"(1,)", kAsleep, kAsleepTooltip},
+      {"{'active': <'true'>, 'status': <'" + longStatus + "'>}", kAwake, awake + longStatus},
+  };
+  Process& watch = start({kTrayView, "watch"});
+  Process& agent = startAgent(kSleepAgent, std::to_string(startSleeper().id()));
+  const auto shows = [&](const std::string& title, const std::string& tooltip) {
+    const std::string start =
+        "item sleep-status-agent title=\"" + title + "\" tooltip=\"" + tooltip + "\" ";
+    return watch.next([&](const std::string& line) { return line.starts_with(start); }, 3s)
+        .has_value();
+  };
+  const auto post = [&](const std::string& body) {
+    return run({"gdbus", "emit", "--session", "--object-path", "/com/velmora/app", "--signal",
+                "com.velmora.app.sleepStatusStateChanged", body})
+        .has_value();
+  };
+  ASSERT_TRUE(shows(kAsleep, kAsleepTooltip)) << "the initial state is not active";
+  for (std::size_t index = 0; index < std::size(states); ++index) {
+    SCOPED_TRACE(states[index].body.substr(0, 60));
+    // A distinct state first, so that the case's own display is a change
+    // the tray is told of even when it equals the one before.
+    const std::string marker = "marker " + std::to_string(index);
+    ASSERT_TRUE(post("{'active': <'true'>, 'status': <'" + marker + "'>}"));
+    ASSERT_TRUE(shows(kAwake, awake + marker));
+    ASSERT_TRUE(post(states[index].body));
+    EXPECT_TRUE(shows(states[index].title, states[index].tooltip));
+    ASSERT_FALSE(agent.waitForExit(0s));
+  }
+}
+
+// Whether a line of host-sim reports a request to the host.
+bool isRequest(const std::string& line) { return line.find(" host: show") != std::string::npos; }
+
+TEST_F(TrayTest, EachClickPostsItsRequestToTheHostOrNothingAndQuitEndsTheNetworkAgent) {
+  Process& watch = start({kTrayView, "watch"});
+  // host-sim ends at the end of its input: a sleep keeps that open.
+  Process& host = start({"sh", "-c", "sleep 1000 | " + std::string{kHostSim} + " --no-agents"});
+  Process& network = startAgent(kNetworkAgent, std::to_string(host.id()));
+  startAgent(kSleepAgent, std::to_string(host.id()));
+  ASSERT_TRUE(waitForItems(watch, {kNetworkAgentId, kSleepAgentId}, 10s));
+
+  // "<id> <label> [flags]" at the top level: the ids are the menu's own.
+  const auto menu = run({kTrayView, "menu", kNetworkAgentId});
+  ASSERT_TRUE(menu);
+  Strings entries;
+  for (const auto& line : *menu) entries.push_back(line.substr(line.find(' ') + 1));
+  const Strings expected = {"\"Velmora · 网速显示\" disabled", "\"\" separator", "\"打开主界面\"",
+                            "\"\" separator", "\"关闭网速显示\""};
+  EXPECT_EQ(entries, expected);
+
+  // The host's request for each click; empty when nothing may be posted.
+  const struct {
+    Strings click;
+    std::string request;
+  } clicks[] = {
+      {{kTrayView, "activate", kNetworkAgentId}, "showWindow"},
+      {{kTrayView, "context", kNetworkAgentId}, ""},
+      {{kTrayView, "menu-click", kNetworkAgentId, "打开主界面"}, "showWindow"},
+      {{kTrayView, "activate", kSleepAgentId}, "showSleepManagement"},
+      {{kTrayView, "menu-click", kNetworkAgentId, "关闭网速显示"}, ""},
+  };
+  for (const auto& [click, request] : clicks) {
+    SCOPED_TRACE(click.back());
+    ASSERT_TRUE(run(click));
+    const auto seen = host.next(isRequest, request.empty() ? 500ms : 2s);
+    EXPECT_EQ(seen ? seen->substr(seen->find(" host: ") + 7) : "", request);
+  }
+  EXPECT_EQ(network.waitForExit(3s), 0) << "关闭网速显示 ends the network agent";
+}
+
+TEST_F(TrayTest, BothItemsComeBackWithinASecondWhenTheTrayRestarts) {
+  Process& first = start({kTrayView, "watch"});
+  const std::string host = std::to_string(startSleeper().id());
+  startAgent(kNetworkAgent, host);
+  startAgent(kSleepAgent, host);
+  ASSERT_TRUE(waitForItems(first, {kNetworkAgentId, kSleepAgentId}, 10s));
+  kill(first.id(), SIGKILL);
+  ASSERT_TRUE(first.waitForExit(5s));
+  EXPECT_TRUE(waitForItems(start({kTrayView, "watch"}), {kNetworkAgentId, kSleepAgentId}, 1s));
+}
+
+}  // namespace
+}  // namespace e2e
