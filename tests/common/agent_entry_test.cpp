@@ -3,41 +3,34 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "agent_common/host_pid.h"
-#include "platform/fake/fake_platform.h"
+#include "tests/common/agent_scenario.h"
 
 namespace {
 
-using platform::fake::FakePlatform;
-
-// A delegate that, like the agents', reads the host's process id while it is
-// constructed, and logs it at launch.
+// Like the agents' delegates, reads the host's process id while it is made.
 struct RecordingDelegate : platform::ApplicationDelegate {
-  explicit RecordingDelegate(FakePlatform& platform)
+  explicit RecordingDelegate(platform::fake::FakePlatform& platform)
       : platform(platform), parentPID(agent::readParentPID(platform.environment())) {}
   void applicationDidFinishLaunching() override {
     platform.log.add("didFinishLaunching(" + std::to_string(parentPID) + ")");
   }
   void applicationWillTerminate() override {}
 
-  FakePlatform& platform;
+  platform::fake::FakePlatform& platform;
   std::int32_t parentPID = 0;
 };
 
 TEST(AgentEntry, ReadsTheEnvironmentBeforeObtainingTheApplicationThenSetsTheDelegateAndRuns) {
-  FakePlatform platform;
-  platform.env.variables["QORVN_PARENT_PID"] = "4242";
-  const auto delegate = std::make_shared<RecordingDelegate>(platform);
-  EXPECT_EQ(agent::runApplication(platform, delegate), 0);
-  const std::vector<std::string> expected = {
-      "environment(QORVN_PARENT_PID)", "sharedApplication", "setDelegate", "run",
-      "didFinishLaunching(4242)",
-  };
-  EXPECT_EQ(platform.log.all(), expected);
+  agent::testing::AgentScenario<RecordingDelegate> run;
+  run.setHost(4242, true);
+  EXPECT_EQ(run.launch(), 0);
+  EXPECT_EQ(run.platform.log.all(),
+            (std::vector<std::string>{"environment(QORVN_PARENT_PID)", "sharedApplication",
+                                      "setDelegate", "run", "didFinishLaunching(4242)"}));
 }
 
 }  // namespace

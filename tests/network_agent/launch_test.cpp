@@ -1,59 +1,77 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
-#include "network_agent_scenario.h"
+#include "tests/network_agent/network_agent_scenario.h"
 
 namespace {
 
 using platform::fake::formatNumber;
+using Log = std::vector<std::string>;
 
-using NetworkAgentLaunch = NetworkAgentScenario;
+class NetworkAgentLaunch : public ::testing::Test, public NetworkAgentRun {};
 
 TEST_F(NetworkAgentLaunch, LaunchCallsComeInOrderAndTheFirstRefreshShowsZeroRates) {
   launch();
 
-  const std::string length = formatNumber(imageWidth() + 6);
-  const std::string imageSize = formatNumber(imageWidth()) + "x22";
-  const std::vector<std::string> expected = {
-      "defaults.openSuite(" + suiteName + ")",
-      "environment(QORVN_PARENT_PID)",
-      "sharedApplication",
-      "setDelegate",
-      "run",
-      "setActivationPolicy(1)",
-      "statusItem(-1)",
-      "button.setImagePosition(1)",
-      "button.setToolTip(Velmora · 网速显示)",
-      "button.setAction",
-      "button.sendActionOn(20)",
-      "item.setVisible(true)",
-      "newMenu",
-      "menu.addItem(Velmora · 网速显示, none, \"\", disabled)",
-      "menu.addSeparator",
-      "menu.addItem(打开主界面, action, \"\", enabled)",
-      "menu.addSeparator",
-      "menu.addItem(关闭网速显示, action, \"\", enabled)",
-      "item.setSecondaryClickMenu(menu)",
-      "defaults.synchronize(" + suiteName + ")",
-      "item.setLength(" + length + ")",
-      "button.setImage(" + imageSize + ")",
-      "button.setToolTip(上传 0 KB/s · 下载 0 KB/s · RAM 63%)",
-      "scheduleTimer(1)",
-      "scheduleTimer(2)",
-  };
+  const Log expected = agent::testing::launchLog(
+      {"defaults.openSuite(" + suiteName + ")"},
+      {"button.setImagePosition(1)", "button.setToolTip(Velmora · 网速显示)", "button.setAction",
+       "button.sendActionOn(20)", "item.setVisible(true)", "newMenu",
+       "menu.addItem(Velmora · 网速显示, none, \"\", disabled)", "menu.addSeparator",
+       "menu.addItem(打开主界面, action, \"\", enabled)", "menu.addSeparator",
+       "menu.addItem(关闭网速显示, action, \"\", enabled)", "item.setSecondaryClickMenu(menu)",
+       "defaults.synchronize(" + suiteName + ")",
+       "item.setLength(" + formatNumber(imageWidth() + 6) + ")",
+       "button.setImage(" + formatNumber(imageWidth()) + "x22)",
+       "button.setToolTip(上传 0 KB/s · 下载 0 KB/s · RAM 63%)", "scheduleTimer(1)",
+       "scheduleTimer(2)"});
   EXPECT_EQ(platform.log.all(), expected);
   EXPECT_EQ(button().image, platform.drawing.images.at(0));
 }
 
-TEST_F(NetworkAgentLaunch, RefreshesOnceASecondWhileTheWatchdogChecksEveryTwo) {
-  setHost(4242, true);
+// -1 shrinks, 0 stays, 1 grows.
+int change(double before, double after) { return (after > before) - (after < before); }
+
+TEST_F(NetworkAgentLaunch, EachTickShowsNewRatesAndOptionsAndTheLengthFollowsTheImage) {
+  std::uint64_t received = 5'000'000;
+  std::uint64_t sent = 0;
+  setCounters(received, sent);
   launch();
-  platform.advance(10.0);
-  EXPECT_EQ(platform.interfaces.readCount, 11);
-  EXPECT_EQ(platform.log.withPrefix("kill(4242, 0)").size(), 5u);
-  EXPECT_FALSE(platform.app.terminated);
+
+  const struct {
+    std::uint64_t receivedIncrease, sentIncrease;  // bytes over the one-second tick
+    platform::fake::DefaultsDomain stored;         // written by the host within the tick
+    const char* toolTip;
+    int lengthChange;
+  } steps[] = {
+      {999'000, 0, {}, "上传 0 KB/s · 下载 999 KB/s · RAM 63%", 1},
+      {5, 0, {{"networkSpeedShowMemoryV1", false}}, "上传 0 KB/s · 下载 5 B/s", -1},
+      {5,
+       1'600,
+       {{"networkSpeedShowGPUV1", true}, {"networkSpeedShowCPUV1", true}},
+       "上传 2 KB/s · 下载 5 B/s · RAM 63% · CPU 0% · GPU 37%",
+       1},
+  };
+  for (const auto& step : steps) {
+    SCOPED_TRACE(step.toolTip);
+    const std::string toolTipBefore = button().toolTip;
+    const double lengthBefore = item().length();
+    received += step.receivedIncrease;
+    sent += step.sentIncrease;
+    setCounters(received, sent);
+    storedOptions() = step.stored;
+
+    platform.advance(0.5);
+    EXPECT_EQ(button().toolTip, toolTipBefore);
+    platform.advance(0.5);
+    EXPECT_EQ(button().toolTip, step.toolTip);
+    EXPECT_EQ(button().image, platform.drawing.images.back());
+    EXPECT_EQ(item().length(), imageWidth() + 6);
+    EXPECT_EQ(change(lengthBefore, item().length()), step.lengthChange);
+  }
 }
 
 TEST_F(NetworkAgentLaunch, WithoutAButtonLaunchCompletesAndEveryRefreshStillSetsTheLength) {
@@ -72,7 +90,33 @@ TEST_F(NetworkAgentLaunch, WithoutAButtonLaunchCompletesAndEveryRefreshStillSets
   platform.app.withCurrentEvent(platform::Event{platform::kEventTypeRightMouseUp, 0},
                                 [&] { delegate->statusItemClicked(); });
   EXPECT_EQ(platform.log.withPrefix("item.setMenu("),
-            (std::vector<std::string>{"item.setMenu(menu)", "item.setMenu(none)"}));
+            (Log{"item.setMenu(menu)", "item.setMenu(none)"}));
+}
+
+TEST_F(NetworkAgentLaunch, WatchdogEndsTheAgentAtItsFirstTickWhenTheHostIsGone) {
+  setHost(4242, false);
+  launch();
+  platform.log.clear();
+  platform.advance(2.0);
+
+  EXPECT_TRUE(platform.app.terminated);
+  const Log& all = platform.log.all();
+  ASSERT_GE(all.size(), 4u);
+  EXPECT_EQ(Log(all.end() - 4, all.end()),
+            (Log{"kill(4242, 0)", "terminate", "timer.invalidate(1)", "timer.invalidate(2)"}));
+}
+
+TEST_F(NetworkAgentLaunch, NoRefreshOrWatchdogCheckRunsAfterTermination) {
+  setHost(4242, false);
+  launch();
+  // Termination as the system asks for it: the run loop itself goes on.
+  delegate->applicationWillTerminate();
+  const int reads = platform.interfaces.readCount;
+
+  platform.advance(10.0);
+  EXPECT_EQ(platform.interfaces.readCount, reads);
+  EXPECT_TRUE(platform.log.withPrefix("kill(").empty());
+  EXPECT_EQ(platform.loop.validTimerCount(), 0u);
 }
 
 }  // namespace

@@ -5,49 +5,42 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace agent {
 namespace {
 
 // Answers with a fixed reading and notes its label in the shared list when asked.
-class RecordingSampler final : public LoadSampler {
- public:
-  RecordingSampler(std::string label, std::optional<std::int64_t> reading,
+struct RecordingSampler final : LoadSampler {
+  RecordingSampler(const char* label, std::optional<std::int64_t> reading,
                    std::vector<std::string>& asked)
-      : label(std::move(label)), reading(reading), asked(asked) {}
+      : label(label), reading(reading), asked(asked) {}
   std::optional<std::int64_t> samplePercent() override {
     asked.push_back(label);
     return reading;
   }
 
-  std::string label;
+  const char* label = nullptr;
   std::optional<std::int64_t> reading;
   std::vector<std::string>& asked;
 };
 
-TEST(PercentText, AbsentIsTwoHyphensAndPresentIsDigitsWithPercent) {
-  EXPECT_EQ(percentText(std::nullopt), "--");
-  EXPECT_EQ(percentText(0), "0%");
-  EXPECT_EQ(percentText(100), "100%");
-}
-
+// Absent readings show as "--", others as digits and a percent sign.
 TEST(BuildMetrics, ShownSamplersAreAskedOnceInColumnOrderAndHiddenOnesNever) {
   const struct {
     DisplayOptions options;
     StatusMetrics expected;
   } cases[] = {
       {{false, false, false}, {}},
-      {{true, false, false}, {{"RAM", "63%"}}},
-      {{false, true, true}, {{"CPU", "7%"}, {"GPU", "--"}}},
-      {{true, true, true}, {{"RAM", "63%"}, {"CPU", "7%"}, {"GPU", "--"}}},
+      {{true, false, false}, {{"RAM", "100%"}}},
+      {{false, true, true}, {{"CPU", "0%"}, {"GPU", "--"}}},
+      {{true, true, true}, {{"RAM", "100%"}, {"CPU", "0%"}, {"GPU", "--"}}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.expected.size());
     std::vector<std::string> asked;
-    RecordingSampler memory{"RAM", 63, asked};
-    RecordingSampler cpu{"CPU", 7, asked};
+    RecordingSampler memory{"RAM", 100, asked};
+    RecordingSampler cpu{"CPU", 0, asked};
     RecordingSampler gpu{"GPU", std::nullopt, asked};
     EXPECT_EQ(buildMetrics(c.options, memory, cpu, gpu), c.expected);
     std::vector<std::string> shown;

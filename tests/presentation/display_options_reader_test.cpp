@@ -22,7 +22,9 @@ class DisplayOptionsReaderTest : public ::testing::Test {
   platform::fake::FakeUserDefaultsStore store{log};
 };
 
-TEST_F(DisplayOptionsReaderTest, OnlyAMissingMemoryKeyShowsRAMAndTheOthersDefaultToHidden) {
+// One reader reads every case: the fake's reads see the stored domain only
+// after synchronize.
+TEST_F(DisplayOptionsReaderTest, EachReadSynchronizesAndOnlyAMissingMemoryKeyShowsRAM) {
   const struct {
     const char* what;
     platform::fake::DefaultsDomain stored;
@@ -32,10 +34,13 @@ TEST_F(DisplayOptionsReaderTest, OnlyAMissingMemoryKeyShowsRAMAndTheOthersDefaul
       {"memory false", {{kMemory, false}}, {false, false, false}},
       {"all true", {{kGPU, true}, {kCPU, true}, {kMemory, true}}, {true, true, true}},
   };
+  DisplayOptionsReader reader{store, kSuite};
   for (const auto& c : cases) {
     store.suites[kSuite] = c.stored;
-    EXPECT_EQ(DisplayOptionsReader(store, kSuite).read(), c.expected) << c.what;
+    EXPECT_EQ(reader.read(), c.expected) << c.what;
   }
+  EXPECT_EQ(log.withPrefix("defaults.openSuite").size(), 1u);
+  EXPECT_EQ(log.withPrefix("defaults.synchronize").size(), 3u);
 }
 
 TEST_F(DisplayOptionsReaderTest, UnopenableSuiteReadsStandardDefaults) {
@@ -43,16 +48,6 @@ TEST_F(DisplayOptionsReaderTest, UnopenableSuiteReadsStandardDefaults) {
   store.suites[kSuite] = {{kCPU, true}};
   store.standardDomain = {{kMemory, false}, {kGPU, true}};
   EXPECT_EQ(DisplayOptionsReader(store, kSuite).read(), (DisplayOptions{false, false, true}));
-}
-
-TEST_F(DisplayOptionsReaderTest, OpensTheSuiteOnceAndSynchronizesOnEveryRead) {
-  DisplayOptionsReader reader{store, kSuite};
-  EXPECT_EQ(reader.read(), (DisplayOptions{true, false, false}));
-  // The fake's reads see the stored domain only after synchronize.
-  store.suites[kSuite] = {{kMemory, false}, {kCPU, true}};
-  EXPECT_EQ(reader.read(), (DisplayOptions{false, true, false}));
-  EXPECT_EQ(log.withPrefix("defaults.openSuite").size(), 1u);
-  EXPECT_EQ(log.withPrefix("defaults.synchronize").size(), 2u);
 }
 
 class NoDefaultsStore final : public platform::UserDefaultsStore {

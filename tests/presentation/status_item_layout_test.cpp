@@ -23,21 +23,17 @@ TEST(StatusItemLayout, PlacesRatesAndColumns) {
     Expected expected;
   } cases[] = {
       // No metrics: the wider rate.
-      {"12.3 MB/s", "1000 B/s", {}, {{}, {}, 55.0, 55.0}},
-      // Three narrow metrics take 84.
+      {"0 B/s", "1000 B/s", {}, {{}, {}, 50, 50}},
+      // Narrow metrics take 28.
+      {"0 B/s", "0 B/s", {{"RAM", "63%"}, {"GPU", "--"}}, {{43, 71}, {28, 28}, 99, 99}},
+      // A wide label or value widens its column and shifts the next; the image
+      // width is rounded up.
       {"0 B/s",
        "0 B/s",
-       {{"RAM", "63%"}, {"CPU", "7%"}, {"GPU", "--"}},
-       {{43.0, 71.0, 99.0}, {28.0, 28.0, 28.0}, 127.0, 127.0}},
-      // A wide value widens its column and shifts the next.
-      {"0 B/s",
-       "0 B/s",
-       {{"RAM", "12345%"}, {"CPU", "7%"}},
-       {{43.0, 79.0}, {36.0, 28.0}, 107.0, 107.0}},
-      // A wide label widens its column; the image width is rounded up.
-      {"0 B/s", "0 B/s", {{"Swap used", "5%"}}, {{43.0}, {35.25}, 78.25, 79.0}},
+       {{"Swapped", "5%"}, {"RAM", "12345%"}},
+       {{43, 71.75}, {28.75, 36}, 107.75, 108}},
       // A wider upload moves the columns.
-      {"1000 B/s", "0 B/s", {{"RAM", "63%"}}, {{58.0}, {28.0}, 86.0, 86.0}},
+      {"12.3 MB/s", "1000 B/s", {{"RAM", "63%"}}, {{63}, {28}, 91, 91}},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::Message() << "case " << &c - cases);

@@ -11,16 +11,11 @@ namespace {
 
 // One accelerator node as the tool prints it, with the utilisation's value text spliced in.
 std::string acceleratorNode(const std::string& utilization) {
-  return "+-o AGXAcceleratorG13X  <class AGXAcceleratorG13X, id 0x1000003c5, registered, "
-         "matched, active, busy 0 (0 ms), retain 79>\n"
+  return "+-o AGXAcceleratorG13X  <class AGXAcceleratorG13X, id 0x1000003c5, registered>\n"
          "    {\n"
-         "      \"IOClass\" = \"AGXAcceleratorG13X\"\n"
          "      \"PerformanceStatistics\" = {\"Tiler Utilization %\"=2,\"Device Utilization "
          "%\"=" +
-         utilization +
-         ",\"In use system memory\"=340983808,\"Alloc system memory\"=1234567168}\n"
-         "      \"IOGLBundleName\" = \"AppleMetalOpenGLRenderer\"\n"
-         "    }\n";
+         utilization + ",\"In use system memory\"=340983808}\n    }\n";
 }
 
 TEST(IoregOutputTest, NumberRightAfterTheFirstKeyIsTheUtilization) {
@@ -31,15 +26,9 @@ TEST(IoregOutputTest, NumberRightAfterTheFirstKeyIsTheUtilization) {
     std::optional<std::int64_t> percent;
   } cases[] = {
       {"realistic nested statistics", acceleratorNode("23"), 23},
-      {"comma after", key + "37,", 37},
-      {"zero", key + "0", 0},
-      {"leading zeros", key + "007", 7},
+      {"zero with leading zeros", key + "000", 0},
       {"above 100 is limited", key + "250", 100},
-      {"fraction is cut at the point", key + "37.5", 37},
-      {"non-number letter ends the run", key + "37\xC3\xA9", 37},
-      {"space first", key + " 37", std::nullopt},
-      {"minus", key + "-5", std::nullopt},
-      {"quoted", key + "\"37\"", std::nullopt},
+      {"fraction is cut at the point", key + "37.9", 37},
       {"key at the end", "{\"Tiler Utilization %\"=3," + key, std::nullopt},
       {"20 digits exceed 64 bits", key + "12345678901234567890", std::nullopt},
       {"no key", "{\"Renderer Utilization %\"=9}", std::nullopt},
@@ -47,12 +36,8 @@ TEST(IoregOutputTest, NumberRightAfterTheFirstKeyIsTheUtilization) {
       {"first unusable decides", acceleratorNode("-1") + acceleratorNode("77"), std::nullopt},
       {"lookalike key", "{\"Device Utilization % at cur p-state\"=5," + key + "41}", 41},
       {"Arabic-Indic digit in the run", key + "3\xD9\xA7,", std::nullopt},
-      {"superscript two in the run", key + "37\xC2\xB2,", std::nullopt},
       {"combining accent on a digit", key + "37\xCC\x81,", std::nullopt},
-      {"combining accent right after the key",
-       key + "\xCC\x81"
-             "37",
-       std::nullopt},
+      {"combining accent right after the key", key + "\xCC\x81" + "37", std::nullopt},
       {"valid non-ASCII elsewhere", "\"IOName\" = \"\xE5\x9B\xBE\"\n" + acceleratorNode("64"), 64},
       {"invalid byte before", "\"IOName\" = \"\xFF\"\n" + acceleratorNode("37"), std::nullopt},
       {"overlong form", "\"IOName\" = \"\xC0\xAF\"\n" + acceleratorNode("37"), std::nullopt},

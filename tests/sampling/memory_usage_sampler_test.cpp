@@ -6,29 +6,22 @@
 #include <optional>
 
 #include "platform/fake/fake_services.h"
+#include "tests/sampling/sampling_fakes.h"
 
 namespace agent {
 namespace {
 
+using Memory = platform::MemoryReading;  // physical, used
+
 TEST(MemoryUsageSamplerTest, UsedShareOfPhysicalMemoryIsRoundedCappedOrAbsent) {
   constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
-  const struct {
-    const char* what;
-    std::optional<platform::MemoryReading> reading;
-    std::optional<std::int64_t> percent;
-  } cases[] = {
-      {"62.5 rounds up", platform::MemoryReading{16 * kGiB, 10 * kGiB}, 63},
-      {"just below one half percent", platform::MemoryReading{1'000'000, 4'999}, 0},
-      {"used beyond physical is capped", platform::MemoryReading{16 * kGiB, 40 * kGiB}, 100},
-      {"physical size zero", platform::MemoryReading{0, 4 * kGiB}, std::nullopt},
+  testing::expectPercents<MemoryUsageSampler, platform::fake::FakeMemory>({
+      {"62.5 rounds up", Memory{16 * kGiB, 10 * kGiB}, 63},
+      {"0.4999 rounds down", Memory{1'000'000, 4'999}, 0},
+      {"used beyond physical is capped", Memory{16 * kGiB, 40 * kGiB}, 100},
+      {"physical size zero", Memory{0, 4 * kGiB}, std::nullopt},
       {"failed reading", std::nullopt, std::nullopt},
-  };
-  for (const auto& memory : cases) {
-    platform::fake::FakeMemory source;
-    source.reading = memory.reading;
-    MemoryUsageSampler sampler{source};
-    EXPECT_EQ(sampler.samplePercent(), memory.percent) << memory.what;
-  }
+  });
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "platform/fake/fake_services.h"
 #include "tests/sampling/sampling_fakes.h"
 
 namespace agent {
@@ -21,15 +22,13 @@ InterfaceEntry countedEntry(const char* name, std::uint64_t received = 1, std::u
 }
 
 // Notes how many times the clock had been read at the latest walk.
-class FakeInterfaceList final : public platform::InterfaceList {
- public:
-  explicit FakeInterfaceList(testing::FakeClock& clock) : clock(clock) {}
+struct WatchedInterfaceList final : platform::fake::FakeInterfaceList {
+  explicit WatchedInterfaceList(testing::FakeClock& clock) : clock(clock) {}
   std::optional<std::vector<InterfaceEntry>> interfaces() override {
     uptimeReadsAtWalk = clock.uptimeReads;
-    return entries;
+    return FakeInterfaceList::interfaces();
   }
   testing::FakeClock& clock;
-  std::optional<std::vector<InterfaceEntry>> entries;
   int uptimeReadsAtWalk = 0;
 };
 
@@ -48,25 +47,23 @@ TEST(NetworkSpeedSamplerTest, RatesAreCounterDeltasOverTheUptimeSinceTheLastGood
       {"failed first read", 9.0, std::nullopt, 0.0, 0.0},
       {"first reading is only the baseline", 10.0, Totals{1'000, 2'000}, 0.0, 0.0},
       {"deltas over two seconds", 12.0, Totals{5'000, 2'600}, 2'000.0, 300.0},
-      {"zero interval counts as 1 ms", 12.0, Totals{5'005, 2'602}, 5'000.0, 2'000.0},
-      {"negative interval counts as 1 ms", 11.0, Totals{5'010, 2'604}, 5'000.0, 2'000.0},
-      {"short interval counts as 1 ms", 11.0 + kShort, Totals{5'015, 2'606}, 5'000.0, 2'000.0},
-      {"download went down", 13.0 + kShort, Totals{4'000, 4'606}, 0.0, 1'000.0},
+      {"short interval counts as 1 ms", 12.0 + kShort, Totals{5'005, 2'602}, 5'000.0, 2'000.0},
+      {"download went down", 13.0 + kShort, Totals{4'000, 3'602}, 0.0, 1'000.0},
       {"lower download is the baseline", 15.0 + kShort, Totals{5'000, 3'000}, 500.0, 0.0},
       {"failed read", 16.0 + kShort, std::nullopt, 0.0, 0.0},
       {"covers the time since the last good reading", 19.0 + kShort, Totals{5'300, 3'600}, 75.0,
        150.0},
   };
   testing::FakeClock clock;
-  FakeInterfaceList interfaces{clock};
+  WatchedInterfaceList interfaces{clock};
   NetworkSpeedSampler sampler{clock, interfaces};
   int samples = 0;
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
     clock.uptime = step.uptime;
-    interfaces.entries.reset();
+    interfaces.reading.reset();
     if (step.totals) {
-      interfaces.entries = std::vector{
+      interfaces.reading = std::vector{
           countedEntry("en0", kBase + step.totals->receivedBytes, kBase + step.totals->sentBytes)};
     }
     const NetworkSnapshot snapshot = sampler.sample();
@@ -87,7 +84,6 @@ TEST(NetworkSpeedSamplerSelectionTest, OnlyUpNonLoopbackLinkLevelEntriesWithStat
     InterfaceEntry entry;
     bool counted;
   } cases[] = {
-      {"up link-level entry with statistics", countedEntry("en0"), true},
       {"empty name", countedEntry(""), true},
       {"lo later in the name", countedEntry("vlo0"), true},
       {"capitalised Lo prefix", countedEntry("Lo0"), true},

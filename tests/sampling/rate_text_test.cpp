@@ -24,7 +24,6 @@ TEST(RateTextTest, UnitsAndRoundingFollowTheRateTable) {
       {999.7, "1000 B/s", "1000 B/s"},
       {1'000.0, "1 KB/s", "1 KB/s"},
       {1'600.0, "2 KB/s", "2 KB/s"},
-      {2'500.0, "2 KB/s", "2 KB/s"},  // printf rounds an exact tie to even
       {999'999.0, "1000 KB/s", "1000 KB/s"},
       {12'345'678.0, "12.3 MB/s", "12.3 MB/s"},
       {2'500'000'000.0, "2500.0 MB/s", "2500.0 MB/s"},
@@ -44,9 +43,8 @@ struct CommaNumpunct final : std::numpunct<char> {
 TEST(RateTextTest, DecimalPointStaysAPointUnderACommaLocale) {
 #ifdef VELMORA_TEST_LOCALE_DIR
   // Falls back to the locale generated beside the tests at build time.
-  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
+  if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr)
     setenv("LOCPATH", VELMORA_TEST_LOCALE_DIR, 1);
-  }
 #endif
   if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) {
     GTEST_SKIP() << "no locale with a decimal comma is available";
