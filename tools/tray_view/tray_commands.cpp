@@ -15,16 +15,18 @@ int failed(const std::string& reason) {
   return 1;
 }
 
-// The entries of the item's exported menu; absent with error when it has
-// none or the menu does not answer.
-std::optional<std::vector<MenuEntry>> readMenu(const TrayClient& client, const FoundItem& found,
+// The entries of the named item's exported menu; absent with error when
+// there is no such item, it has no menu or the menu does not answer.
+std::optional<std::vector<MenuEntry>> readMenu(const TrayClient& client, std::string_view item,
                                                ItemAddress& menuAddress, std::string& error) {
-  const std::string& path = found.snapshot.menuPath;
+  const auto found = client.findItem(item, error);
+  if (!found) return std::nullopt;
+  const std::string& path = found->snapshot.menuPath;
   if (path.empty() || path == "/" || !g_variant_is_object_path(path.c_str())) {
-    error = found.snapshot.id + " exports no menu";
+    error = found->snapshot.id + " exports no menu";
     return std::nullopt;
   }
-  menuAddress = ItemAddress{found.address.service, path};
+  menuAddress = ItemAddress{found->address.service, path};
   const VariantPtr reply =
       client.call(menuAddress, kMenuInterface, "GetLayout",
                   g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)),
@@ -70,10 +72,8 @@ int TrayCommands::click(std::string_view item, const char* method) const {
 
 int TrayCommands::menu(std::string_view item) const {
   std::string error;
-  const auto found = client.findItem(item, error);
-  if (!found) return failed(error);
   ItemAddress menuAddress;
-  const auto entries = readMenu(client, *found, menuAddress, error);
+  const auto entries = readMenu(client, item, menuAddress, error);
   if (!entries) return failed(error);
   for (const auto& entry : *entries) std::printf("%s\n", formatMenuEntry(entry).c_str());
   return 0;
@@ -81,10 +81,8 @@ int TrayCommands::menu(std::string_view item) const {
 
 int TrayCommands::menuClick(std::string_view item, std::string_view label) const {
   std::string error;
-  const auto found = client.findItem(item, error);
-  if (!found) return failed(error);
   ItemAddress menuAddress;
-  const auto entries = readMenu(client, *found, menuAddress, error);
+  const auto entries = readMenu(client, item, menuAddress, error);
   if (!entries) return failed(error);
   const MenuEntry* entry = findMenuEntry(*entries, label);
   if (entry == nullptr) return failed("no menu entry " + quoted(label));
