@@ -1,4 +1,7 @@
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -19,9 +22,19 @@ constexpr const char* kUsage =
     "  awake [STATUS TEXT]   asleep           (post the sleep state)\n"
     "  quit\n";
 
+// The agent installed with host-sim (HOST_SIM_INSTALLED_AGENTS is that folder
+// relative to host-sim's own) when it is there, else this build's.
+std::string defaultAgent(const char* name, const char* built) {
+  std::error_code error;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return built;
+  const auto installed = self.parent_path() / HOST_SIM_INSTALLED_AGENTS / name;
+  return access(installed.c_str(), X_OK) == 0 ? installed.string() : built;
+}
+
 struct Options {
-  std::string networkAgent = HOST_SIM_NETWORK_AGENT;
-  std::string sleepAgent = HOST_SIM_SLEEP_AGENT;
+  std::string networkAgent = defaultAgent("network-status-agent", HOST_SIM_NETWORK_AGENT);
+  std::string sleepAgent = defaultAgent("sleep-status-agent", HOST_SIM_SLEEP_AGENT);
   bool startAgents = true;
 };
 
