@@ -1,0 +1,155 @@
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <thread>
+
+#include "tests/e2e/agent_fixture.h"
+
+namespace e2e {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Where the package.build test unpacked each package: <Package>/ and
+// <Package>.control, and all of them together in all/.
+const std::string kUnpacked = PACKAGE_UNPACKED;
+const std::string kAgentFolder = std::string{"usr/libexec/"} + PACKAGE_HOST_IDENTIFIER + "/";
+constexpr const char* kMainPackage = "velmora-status-agents";
+constexpr const char* kToolsPackage = "velmora-status-agents-tools";
+
+bool onPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  std::istringstream folders{path != nullptr ? path : ""};
+  for (std::string folder; std::getline(folders, folder, ':');) {
+    if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0) return true;
+  }
+  return false;
+}
+
+// Every file under `root` (folders left out), by its path relative to `root`,
+// with its permission bits in octal ("755").
+std::map<std::string, std::string> filesUnder(const fs::path& root) {
+  std::map<std::string, std::string> files;
+  std::error_code error;
+  for (const auto& entry : fs::recursive_directory_iterator{root, error}) {
+    if (entry.is_directory()) continue;
+    std::ostringstream mode;
+    mode << std::oct << static_cast<unsigned>(entry.symlink_status().permissions());
+    files[fs::relative(entry.path(), root).string()] = mode.str();
+  }
+  return files;
+}
+
+class PackageTest : public AgentFixture {
+ protected:
+  void SetUp() override {
+    if (!onPath("dpkg-deb") || !onPath("dpkg-shlibdeps")) {
+      GTEST_SKIP() << "dpkg-deb or dpkg-shlibdeps (Debian's dpkg-dev) is missing";
+    }
+    AgentFixture::SetUp();
+  }
+
+  // The control field's value, "" when absent.
+  static std::string field(const std::string& package, const std::string& name) {
+    std::istringstream control{readFile(kUnpacked + "/" + package + ".control")};
+    for (std::string line; std::getline(control, line);) {
+      if (line.starts_with(name + ": ")) return line.substr(name.size() + 2);
+    }
+    return "";
+  }
+};
+
+TEST_F(PackageTest, EachPackageHoldsExactlyWhatItsInstallRulesPutThere) {
+  const std::string mainDoc = std::string{"usr/share/doc/"} + kMainPackage + "/";
+  const std::string toolsDoc = std::string{"usr/share/doc/"} + kToolsPackage + "/";
+  const struct {
+    const char* package;
+    std::map<std::string, std::string> files;
+  } packages[] = {
+      {kMainPackage,
+       {{kAgentFolder + "network-status-agent", "755"},
+        {kAgentFolder + "sleep-status-agent", "755"},
+        {mainDoc + "README.md", "644"},
+        {mainDoc + "copyright", "644"},
+        {mainDoc + "changelog.Debian.gz", "644"}}},
+      {kToolsPackage,
+       {{"usr/bin/host-sim", "755"},
+        {"usr/bin/tray-view", "755"},
+        {"usr/share/man/man1/host-sim.1.gz", "644"},
+        {"usr/share/man/man1/tray-view.1.gz", "644"},
+        {toolsDoc + "copyright", "644"},
+        {toolsDoc + "changelog.Debian.gz", "644"}}},
+  };
+  for (const auto& [package, files] : packages) {
+    SCOPED_TRACE(package);
+    EXPECT_EQ(filesUnder(kUnpacked + "/" + package), files);
+  }
+}
+
+TEST_F(PackageTest, ControlFieldsNameTheLibrariesTheProgramsUseAndTieTheToolsToTheAgents) {
+  const std::string version = field(kMainPackage, "Version");
+  ASSERT_FALSE(version.empty());
+  EXPECT_EQ(field(kToolsPackage, "Version"), version);
+  // Computed from the programs by dpkg-shlibdeps.
+  for (const char* library : {"libglib2.0-0", "libdbusmenu-glib4", "libpango-1.0-0"}) {
+    EXPECT_NE(field(kMainPackage, "Depends").find(library), std::string::npos) << library;
+  }
+  EXPECT_NE(field(kToolsPackage, "Depends").find("libcairo2"), std::string::npos);
+  EXPECT_NE(
+      field(kToolsPackage, "Depends").find(std::string{kMainPackage} + " (= " + version + ")"),
+      std::string::npos);
+}
+
+// The installed host-sim starts the agents installed with it, as a host
+// application would; they show in the tray and end once the host has quit.
+TEST_F(PackageTest, UnpackedHostSimStartsTheUnpackedAgentsWhichEndWithIt) {
+  // The agents outlive host-sim by up to a watchdog period: as orphans they
+  // become this process's children, so that their exit statuses can be read.
+  ASSERT_EQ(prctl(PR_SET_CHILD_SUBREAPER, 1), 0);
+  const std::string tools = kUnpacked + "/all/usr/bin/";
+  const std::string agents = kUnpacked + "/all/" + kAgentFolder;
+  Process& watch = start({tools + "tray-view", "watch"});
+  const std::string input = home + "/host-input";
+  ASSERT_EQ(mkfifo(input.c_str(), 0600), 0);
+  Process& host = start({"sh", "-c", "exec \"$0\" < \"$1\"", tools + "host-sim", input});
+  std::ofstream commands{input};
+  ASSERT_TRUE(waitForItems(watch, {kNetworkAgentId, kSleepAgentId}, 20s))
+      << "both items registered with the tray";
+
+  std::vector<pid_t> started;
+  for (const std::string id : {kNetworkAgentId, kSleepAgentId}) {
+    const std::string mark = "host: started " + id + " (pid ";
+    const auto line = host.next(
+        [&](const std::string& text) { return text.find(mark) != std::string::npos; }, 5s);
+    ASSERT_TRUE(line) << id << " not started";
+    started.push_back(std::atoi(line->c_str() + line->find(mark) + mark.size()));
+    std::error_code error;
+    EXPECT_TRUE(
+        fs::equivalent("/proc/" + std::to_string(started.back()) + "/exe", agents + id, error))
+        << id << " is not the unpacked one";
+  }
+
+  commands << "quit" << std::endl;
+  EXPECT_EQ(host.waitForExit(5s), 0);
+  // A watchdog tick comes every two seconds; the rest is margin for a busy
+  // machine.
+  const auto deadline = Clock::now() + 5s;
+  for (const pid_t agent : started) {
+    int status = -1;
+    while (waitpid(agent, &status, WNOHANG) == 0 && Clock::now() < deadline) {
+      std::this_thread::sleep_for(20ms);
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "agent pid " << agent << " did not end cleanly with its host: " << status;
+  }
+}
+
+}  // namespace
+}  // namespace e2e
