@@ -1,0 +1,56 @@
+#include "platform/macos/appkit_graphics.h"
+
+#include "platform/macos/appkit_conversions.h"
+
+namespace platform::macos {
+
+AppKitImage::AppKitImage(platform::Size size)
+    : image([[NSImage alloc] initWithSize:NSMakeSize(size.width, size.height)]) {
+  [image setTemplate:NO];
+}
+
+platform::Size AppKitImage::size() const {
+  const NSSize size = [image size];
+  return {.width = static_cast<double>(size.width), .height = static_cast<double>(size.height)};
+}
+
+void AppKitImage::drawFocused(void (^drawing)(void)) {
+  [image lockFocus];
+  [[NSApp effectiveAppearance] performAsCurrentDrawingAppearance:drawing];
+  [image unlockFocus];
+}
+
+void AppKitImage::fill(const platform::Color& color) {
+  NSColor* fillColor = toNSColor(color);
+  const NSSize size = [image size];
+  drawFocused(^{
+    NSGraphicsContext* context = [NSGraphicsContext currentContext];
+    const NSCompositingOperation operation =
+        context != nil ? [context compositingOperation] : NSCompositingOperationSourceOver;
+    [fillColor setFill];
+    NSRectFillUsingOperation(NSMakeRect(0, 0, size.width, size.height), operation);
+  });
+}
+
+void AppKitImage::drawText(const std::string& text, platform::Point at, const platform::Font& font,
+                           const platform::Color& color) {
+  NSString* string = toNSString(text);
+  NSDictionary<NSAttributedStringKey, id>* attributes = @{
+    NSFontAttributeName : toNSFont(font),
+    NSForegroundColorAttributeName : toNSColor(color),
+  };
+  drawFocused(^{
+    [string drawAtPoint:NSMakePoint(at.x, at.y) withAttributes:attributes];
+  });
+}
+
+double AppKitGraphics::textWidth(const std::string& text, const platform::Font& font) {
+  NSDictionary<NSAttributedStringKey, id>* attributes = @{NSFontAttributeName : toNSFont(font)};
+  return static_cast<double>([toNSString(text) sizeWithAttributes:attributes].width);
+}
+
+std::shared_ptr<platform::Image> AppKitGraphics::newImage(platform::Size size) {
+  return std::make_shared<AppKitImage>(size);
+}
+
+}  // namespace platform::macos

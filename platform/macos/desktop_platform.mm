@@ -1,0 +1,12 @@
+#include "platform/desktop_platform.h"
+
+#include "platform/macos/macos_platform.h"
+
+namespace platform {
+
+// The status items need no connection on macOS, so the platform always starts.
+std::unique_ptr<Platform> makeDesktopPlatform(const std::string&) {
+  return std::make_unique<macos::MacosPlatform>();
+}
+
+}  // namespace platform
