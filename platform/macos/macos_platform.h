@@ -11,7 +11,7 @@ class AppKitApplication;
 // The macOS platform: AppKit's shared application, status bar, menus and
 // drawing; Foundation's run loop, distributed notifications, defaults and
 // process information; Mach and sysctl readings; the I/O Registry tool for
-// the GPU. Owns every service; the readings are made on first use.
+// the GPU. Owns every service.
 class MacosPlatform final : public platform::Platform {
  public:
   MacosPlatform();

@@ -17,15 +17,6 @@
 #include "platform/posix/posix_process_probe.h"
 
 namespace platform::macos {
-namespace {
-
-template <class T>
-T& madeOnFirstUse(std::unique_ptr<T>& slot) {
-  if (!slot) slot = std::make_unique<T>();
-  return *slot;
-}
-
-}  // namespace
 
 struct MacosPlatform::Services {
   FoundationEnvironment environment;
@@ -37,9 +28,9 @@ struct MacosPlatform::Services {
   FoundationUserDefaultsStore userDefaults;
   AppKitRunningApplications runningApplications;
   AppKitGraphics graphics;
-  std::unique_ptr<DarwinInterfaceList> interfaceList;
-  std::unique_ptr<MachCpuTicks> cpuTicks;
-  std::unique_ptr<MachMemory> memory;
+  DarwinInterfaceList interfaceList;
+  MachCpuTicks cpuTicks;
+  MachMemory memory;
   platform::posix::PosixChildProcessRunner childProcessRunner;
   // Runs "/usr/sbin/ioreg" through the runner above.
   agent::IoregDeviceUtilizationReader gpuUtilization{childProcessRunner};
@@ -76,13 +67,11 @@ platform::RunningApplications& MacosPlatform::runningApplications() {
 
 platform::Graphics& MacosPlatform::graphics() { return services->graphics; }
 
-platform::InterfaceList& MacosPlatform::interfaceList() {
-  return madeOnFirstUse(services->interfaceList);
-}
+platform::InterfaceList& MacosPlatform::interfaceList() { return services->interfaceList; }
 
-platform::CpuTicksSource& MacosPlatform::cpuTicks() { return madeOnFirstUse(services->cpuTicks); }
+platform::CpuTicksSource& MacosPlatform::cpuTicks() { return services->cpuTicks; }
 
-platform::MemorySource& MacosPlatform::memory() { return madeOnFirstUse(services->memory); }
+platform::MemorySource& MacosPlatform::memory() { return services->memory; }
 
 platform::GpuUtilizationSource& MacosPlatform::gpuUtilization() { return services->gpuUtilization; }
 
