@@ -33,8 +33,7 @@ class AppKitStatusBarButton final : public platform::StatusBarButton {
   VelmoraActionTarget* target = nil;
 };
 
-// An item of the system status bar. It stays in the bar while this object
-// lives.
+// An item of the system status bar, held for as long as this object lives.
 class AppKitStatusItem final : public platform::StatusItem {
  public:
   explicit AppKitStatusItem(NSStatusItem* item);

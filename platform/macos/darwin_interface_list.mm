@@ -1,6 +1,7 @@
 #include "platform/macos/darwin_interface_list.h"
 
 #include <cerrno>
+#include <iterator>
 #include <memory>
 #include <string>
 
@@ -43,25 +44,18 @@ platform::InterfaceEntry entryOf(const ifaddrs& address) {
 }  // namespace
 
 std::optional<std::vector<platform::InterfaceEntry>> DarwinInterfaceList::interfaces() {
-  if (source != Source::interfaceAddresses) {
-    if (auto entries = readRoutingMessages()) {
-      source = Source::routingMessages;
-      return entries;
-    }
-    if (source == Source::routingMessages) return std::nullopt;
-  }
-  auto entries = readInterfaceAddresses();
-  if (entries) source = Source::interfaceAddresses;
-  return entries;
+  return sourceChoice.read([this] { return readRoutingMessages(); },
+                           [] { return readInterfaceAddresses(); });
 }
 
 std::optional<std::vector<platform::InterfaceEntry>> DarwinInterfaceList::readRoutingMessages() {
   int names[] = {CTL_NET, PF_ROUTE, 0, 0, NET_RT_IFLIST2, 0};
+  const auto nameCount = static_cast<u_int>(std::size(names));
   for (int attempt = 0; attempt < kRoutingMessageAttempts; ++attempt) {
     size_t size = 0;
-    if (sysctl(names, 6, nullptr, &size, nullptr, 0) != 0) return std::nullopt;
+    if (sysctl(names, nameCount, nullptr, &size, nullptr, 0) != 0) return std::nullopt;
     buffer.resize(size);
-    if (sysctl(names, 6, buffer.data(), &size, nullptr, 0) == 0) {
+    if (sysctl(names, nameCount, buffer.data(), &size, nullptr, 0) == 0) {
       return platform::darwin::interfacesFromRoutingMessages(
           std::span<const std::uint8_t>(buffer.data(), size));
     }
