@@ -16,7 +16,13 @@ platform::Size AppKitImage::size() const {
 
 void AppKitImage::drawFocused(void (^drawing)(void)) {
   [image lockFocus];
-  [[NSApp effectiveAppearance] performAsCurrentDrawingAppearance:drawing];
+  // A message to a missing application or appearance would skip the drawing.
+  NSAppearance* appearance = [NSApp effectiveAppearance];
+  if (appearance != nil) {
+    [appearance performAsCurrentDrawingAppearance:drawing];
+  } else {
+    drawing();
+  }
   [image unlockFocus];
 }
 
