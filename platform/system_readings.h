@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -52,11 +53,18 @@ class MemorySource {
   virtual std::optional<MemoryReading> memory() = 0;
 };
 
+// The graphics device's utilisation as a reading shows it: a figure above
+// 100 (a driver's rounding, a tool's odd output) reads as fully busy, one
+// below 0 as idle. Every utilisation source applies it.
+constexpr std::int64_t utilizationPercent(std::int64_t reported) {
+  return std::clamp<std::int64_t>(reported, 0, 100);
+}
+
 class GpuUtilizationSource {
  public:
   virtual ~GpuUtilizationSource() = default;
-  // One complete read of the graphics device's utilisation in percent, 0...100;
-  // none when the machine cannot tell.
+  // One complete read of the graphics device's utilisation in percent, limited
+  // by utilizationPercent; none when the machine cannot tell.
   virtual std::optional<std::int64_t> readDeviceUtilization() = 0;
 };
 

@@ -1,11 +1,11 @@
 #include "network_agent/sampling/ioreg_output.h"
 
-#include <algorithm>
 #include <charconv>
 #include <system_error>
 
 #include "network_agent/sampling/unicode_properties.h"
 #include "network_agent/sampling/utf8_decoding.h"
+#include "platform/system_readings.h"
 
 namespace agent {
 
@@ -56,7 +56,7 @@ std::optional<std::int64_t> deviceUtilizationFromIoregOutput(std::string_view ou
   const char* const end = run.text.data() + run.text.size();
   const auto [parsedEnd, error] = std::from_chars(run.text.data(), end, value);
   if (error != std::errc{} || parsedEnd != end) return std::nullopt;
-  return std::min(value, kDeviceUtilizationLimit);
+  return platform::utilizationPercent(value);
 }
 
 }  // namespace agent

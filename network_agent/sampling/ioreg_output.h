@@ -10,10 +10,7 @@ namespace agent {
 // utilisation; the number follows the equals sign directly.
 inline constexpr std::string_view kDeviceUtilizationKey = "\"Device Utilization %\"=";
 
-// The largest utilisation reported; greater values are limited to it.
-inline constexpr std::int64_t kDeviceUtilizationLimit = 100;
-
-// The utilisation in percent, 0...100, that follows the first occurrence of
+// The utilisation in percent (platform::utilizationPercent) that follows the first occurrence of
 // the key in the tool's raw output. The number is the run of number
 // characters right after the key, taken whole user-perceived character by
 // character, so a digit carrying a combining mark belongs to the run.

@@ -17,6 +17,9 @@ class CallLog {
   // The entries that start with the prefix, in order.
   std::vector<std::string> withPrefix(std::string_view prefix) const;
   bool contains(std::string_view entry) const;
+  // True when every one of these entries was logged, each after the one
+  // before it; other entries may come between them.
+  bool inOrder(const std::vector<std::string>& expected) const;
 
  private:
   std::vector<std::string> entries;

@@ -12,13 +12,18 @@ namespace platform::fake {
 
 // A clock that moves only when the test moves it. Uptime is monotonic time
 // plus a fixed boot offset, so the two readings differ as on a real machine.
+// Counts the uptime reads, so a test can tell which clock was read when.
 class FakeClock : public Clock {
  public:
-  double uptimeSeconds() override { return bootOffsetSeconds + now; }
+  double uptimeSeconds() override {
+    ++uptimeReads;
+    return bootOffsetSeconds + now;
+  }
   double monotonicSeconds() override { return now; }
 
   double now = 1000.0;
   double bootOffsetSeconds = 0.5;
+  int uptimeReads = 0;
 };
 
 class FakeTimer : public Timer {

@@ -1,27 +1,7 @@
 #include "platform/fake/fake_services.h"
 
-#include <algorithm>
-#include <cctype>
-
 namespace platform::fake {
 namespace {
-
-std::string lowercase(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
-bool isNonZeroInteger(const std::string& text) {
-  std::size_t start = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
-  if (start == text.size()) return false;
-  bool nonZero = false;
-  for (std::size_t i = start; i < text.size(); ++i) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    nonZero = nonZero || text[i] != '0';
-  }
-  return nonZero;
-}
 
 class FakeRunningApplication : public RunningApplication {
  public:
@@ -94,8 +74,7 @@ bool FakeUserDefaults::boolForKey(const std::string& key) {
   if (found == cache.end()) return false;
   if (const bool* flag = std::get_if<bool>(&found->second)) return *flag;
   if (const double* number = std::get_if<double>(&found->second)) return *number != 0.0;
-  const std::string text = lowercase(std::get<std::string>(found->second));
-  return text == "true" || text == "yes" || isNonZeroInteger(text);
+  return textReadsAsTrue(std::get<std::string>(found->second));
 }
 
 std::unique_ptr<UserDefaults> FakeUserDefaultsStore::openSuite(const std::string& name) {

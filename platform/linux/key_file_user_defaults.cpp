@@ -13,33 +13,6 @@
 namespace platform::linuxdesktop {
 namespace {
 
-constexpr std::string_view kWhiteSpace = " \t\n\r\v\f";
-
-std::string_view trimmed(std::string_view text) {
-  const std::size_t start = text.find_first_not_of(kWhiteSpace);
-  if (start == std::string_view::npos) return {};
-  return text.substr(start, text.find_last_not_of(kWhiteSpace) - start + 1);
-}
-
-bool equalsIgnoringCase(std::string_view text, std::string_view lowercase) {
-  if (text.size() != lowercase.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (g_ascii_tolower(text[i]) != lowercase[i]) return false;
-  }
-  return true;
-}
-
-bool isNonZeroInteger(std::string_view text) {
-  if (!text.empty() && (text.front() == '+' || text.front() == '-')) text.remove_prefix(1);
-  if (text.empty()) return false;
-  bool nonZero = false;
-  for (const char c : text) {
-    if (c < '0' || c > '9') return false;
-    nonZero = nonZero || c != '0';
-  }
-  return nonZero;
-}
-
 // Reads a regular file of bounded size; none for anything else.
 std::optional<std::string> readContents(int fd, off_t size) {
   if (size < 0 || static_cast<std::size_t>(size) > KeyFileUserDefaults::kMaximumFileBytes) {
@@ -88,13 +61,7 @@ bool KeyFileUserDefaults::boolForKey(const std::string& key) {
   GError* rawError = nullptr;
   const GCharPtr value(g_key_file_get_string(keyFile.get(), kGroup, key.c_str(), &rawError));
   const ErrorPtr error(rawError);
-  return value && readsAsTrue(value.get());
-}
-
-bool KeyFileUserDefaults::readsAsTrue(std::string_view value) {
-  const std::string_view text = trimmed(value);
-  return equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes") ||
-         isNonZeroInteger(text);
+  return value && textReadsAsTrue(value.get());
 }
 
 KeyFileUserDefaults::FileVersion KeyFileUserDefaults::versionOf(const struct stat& status) {

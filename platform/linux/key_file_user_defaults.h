@@ -32,14 +32,9 @@ class KeyFileUserDefaults : public platform::UserDefaults {
   // True when the key is present in the group, whatever its value.
   bool hasObject(const std::string& key) override;
 
-  // The value, with white space around it trimmed, reads as true when it is
-  // "true" or "yes" in any case, or a decimal integer other than 0 with an
-  // optional sign ("+7", "-1", "0010"); anything else ("0", "1.5", "on", a
-  // missing key) is false. Key-file escapes such as \s are resolved first.
+  // The value read by platform::textReadsAsTrue; a missing key is false.
+  // Key-file escapes such as \s are resolved first.
   bool boolForKey(const std::string& key) override;
-
-  // The Boolean rule of boolForKey over a raw value.
-  static bool readsAsTrue(std::string_view value);
 
  private:
   // What identifies one version of the file; all zero when it is missing.

@@ -1,9 +1,10 @@
 #include "platform/linux/nvml_library.h"
 
-#include <algorithm>
 #include <utility>
 
 #include <dlfcn.h>
+
+#include "platform/system_readings.h"
 
 namespace platform::linuxdesktop {
 namespace {
@@ -59,7 +60,7 @@ std::optional<std::int64_t> NvmlLibrary::gpuUtilization() {
   if (functions.handleByIndex(0, &device) != kNvmlSuccess) return std::nullopt;
   Utilization utilization;
   if (functions.utilizationRates(device, &utilization) != kNvmlSuccess) return std::nullopt;
-  return std::min<std::int64_t>(utilization.gpu, 100);
+  return utilizationPercent(utilization.gpu);
 }
 
 }  // namespace platform::linuxdesktop

@@ -17,7 +17,7 @@ class NvmlLibrary {
   static std::unique_ptr<NvmlLibrary> open(const std::string& libraryName);
 
   // Utilisation of device 0 in percent over the driver's last sample period,
-  // limited to 0...100; none when the device cannot be queried.
+  // limited by utilizationPercent; none when the device cannot be queried.
   std::optional<std::int64_t> gpuUtilization();
 
  private:

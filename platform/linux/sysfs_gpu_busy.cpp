@@ -13,12 +13,12 @@
 #include <unistd.h>
 
 #include "platform/linux/proc_file.h"
+#include "platform/system_readings.h"
 
 namespace platform::linuxdesktop {
 namespace {
 
 constexpr std::string_view kCardPrefix = "card";
-constexpr std::int64_t kMaximumPercent = 100;
 
 struct Card {
   std::uint64_t number = 0;
@@ -63,7 +63,7 @@ std::optional<std::int64_t> busyPercent(const std::string& path) {
   if (value.empty() || error != std::errc{} || parsedEnd != end || percent < 0) {
     return std::nullopt;
   }
-  return std::min(percent, kMaximumPercent);
+  return utilizationPercent(percent);
 }
 
 bool isSuspended(const std::string& device) {

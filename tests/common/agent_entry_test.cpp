@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "agent_common/host_pid.h"
-#include "tests/common/agent_scenario.h"
+#include "tests/support/agent_scenario.h"
 
 namespace {
 

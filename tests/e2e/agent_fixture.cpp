@@ -20,11 +20,11 @@ constexpr const char* kEveryoneBus =
 }  // namespace
 
 void AgentFixture::SetUp() {
-  char folder[] = "/tmp/velmora-e2e-XXXXXX";
-  ASSERT_NE(mkdtemp(folder), nullptr);
-  home = folder;
+  temp = std::make_unique<test_support::TempDir>("velmora-e2e");
+  ASSERT_FALSE(temp->path().empty());
+  home = temp->path();
   // An agent run as another user must be able to enter its HOME.
-  if (busForEveryone) chmod(folder, 0755);
+  if (busForEveryone) chmod(home.c_str(), 0755);
   mkdir((home + "/runtime").c_str(), 0700);
   const char* path = std::getenv("PATH");
   environment = {std::string{"PATH="} + (path != nullptr ? path : "/usr/bin:/bin"), "HOME=" + home,
@@ -58,8 +58,7 @@ void AgentFixture::TearDown() {
   agents.clear();
   helpers.clear();
   bus.reset();
-  std::error_code ignored;
-  if (!home.empty()) std::filesystem::remove_all(home, ignored);
+  temp.reset();
 }
 
 Process& AgentFixture::startAgent(const std::string& program, const std::string& parentPid,

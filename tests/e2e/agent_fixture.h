@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/e2e/process.h"
+#include "tests/support/temp_dir.h"
 
 namespace e2e {
 
@@ -55,6 +56,7 @@ class AgentFixture : public ::testing::Test {
   std::string home;
 
  private:
+  std::unique_ptr<test_support::TempDir> temp;
   Strings environment;
   std::unique_ptr<Process> bus;
   std::vector<std::unique_ptr<Process>> helpers;

@@ -1,14 +1,13 @@
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "tests/linux/test_bus.h"
+#include "tests/support/temp_dir.h"
 
 namespace bus = platform::linuxdesktop::testing;
-using platform::linuxdesktop::GCharPtr;
 using platform::linuxdesktop::GObjectPtr;
 
 // Every test runs on a private dbus-daemon, never the machine's bus, with
@@ -19,10 +18,10 @@ int main(int argc, char** argv) {
   setenv("G_DEBUG", "fatal-criticals", 1);
   ::testing::InitGoogleTest(&argc, argv);
   if (std::getenv("VELMORA_TEST_WITHOUT_BUS") || GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  const GCharPtr home{g_dir_make_tmp("linux-bus-XXXXXX", nullptr)};
-  if (!home) return 1;
-  setenv("HOME", home.get(), 1);
-  setenv("XDG_CONFIG_HOME", (std::string{home.get()} + "/config").c_str(), 1);
+  const test_support::TempDir home{"linux-bus"};
+  if (home.path().empty()) return 1;
+  setenv("HOME", home.path().c_str(), 1);
+  setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
   const char* daemonArgv[] = {"dbus-daemon", "--session", "--nofork", "--print-address", nullptr};
   GPid daemon = -1;
   setenv("DBUS_SESSION_BUS_ADDRESS", bus::startServer(daemonArgv, daemon).c_str(), 1);
@@ -32,7 +31,5 @@ int main(int argc, char** argv) {
   if (!shared) std::fputs("dbus-daemon did not start\n", stderr);
   const int status = shared ? RUN_ALL_TESTS() : 1;
   bus::stopServer(daemon);
-  std::error_code ignored;
-  std::filesystem::remove_all(home.get(), ignored);
   return status;
 }

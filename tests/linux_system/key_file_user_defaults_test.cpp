@@ -12,7 +12,7 @@
 
 #include "platform/fake/fake_services.h"
 #include "platform/linux/key_file_user_defaults_store.h"
-#include "tests/linux_system/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace platform::linuxdesktop {
 namespace {
@@ -31,7 +31,7 @@ void writeFile(const fs::path& path, const std::string& contents, long nanosecon
 
 class KeyFileUserDefaultsTest : public ::testing::Test {
  protected:
-  testing::TempDir folder;
+  test_support::TempDir folder;
   fs::path file = folder.path() / "defaults.conf";
   std::string home = folder.path() / "home";
   platform::fake::CallLog log;
@@ -39,11 +39,11 @@ class KeyFileUserDefaultsTest : public ::testing::Test {
   KeyFileUserDefaultsStore store{environment};
 };
 
-TEST(KeyFileBooleanRuleTest, ReadsTrueYesAndNonZeroIntegers) {
+TEST(TextBooleanRuleTest, ReadsTrueYesAndNonZeroIntegers) {
   for (const char* value : {"TRUE", " yEs\t", "+7", "-3", "0010", "123456789012345678901234567"})
-    EXPECT_TRUE(KeyFileUserDefaults::readsAsTrue(value)) << '"' << value << '"';
+    EXPECT_TRUE(platform::textReadsAsTrue(value)) << '"' << value << '"';
   for (const char* value : {"0", "-0", "", "+", "1.5", "on", "1 1", "truex"})
-    EXPECT_FALSE(KeyFileUserDefaults::readsAsTrue(value)) << '"' << value << '"';
+    EXPECT_FALSE(platform::textReadsAsTrue(value)) << '"' << value << '"';
 }
 
 TEST_F(KeyFileUserDefaultsTest, UnparsableFilesHoldNothingAndFifosDoNotBlock) {

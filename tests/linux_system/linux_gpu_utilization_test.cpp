@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/linux_system/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace platform::linuxdesktop {
 namespace {
@@ -30,7 +30,7 @@ class LinuxGpuUtilizationTest : public ::testing::Test {
     }
   }
 
-  testing::TempDir folder;
+  test_support::TempDir folder;
   fs::path drm = folder.path() / "drm";
 };
 

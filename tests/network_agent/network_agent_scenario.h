@@ -6,7 +6,7 @@
 
 #include "agent_common/host_contract.h"
 #include "network_agent/app/network_speed_status_item_app.h"
-#include "tests/common/agent_scenario.h"
+#include "tests/support/agent_scenario.h"
 
 // The network agent on the fake platform, reading its options from the host's
 // defaults suite.

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_dir.h"
+
 namespace platform::posix {
 namespace {
 
@@ -27,15 +29,6 @@ constexpr std::chrono::milliseconds kKillMargin = 1500ms;
 // Runs stand-in shell scripts written to a fresh temporary folder.
 class PosixChildProcessRunnerTest : public ::testing::Test {
  protected:
-  PosixChildProcessRunnerTest() {
-    std::string pattern = std::filesystem::temp_directory_path() / "posix-standin-XXXXXX";
-    if (::mkdtemp(pattern.data()) != nullptr) folder = pattern;
-  }
-  ~PosixChildProcessRunnerTest() override {
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-  }
-
   std::optional<ChildOutput> runScript(const std::string& body,
                                        std::chrono::milliseconds limit = kGenerousLimit,
                                        const std::vector<std::string>& arguments = {}) {
@@ -45,7 +38,8 @@ class PosixChildProcessRunnerTest : public ::testing::Test {
     return runner.run(tool, arguments, limit);
   }
 
-  std::filesystem::path folder;
+  test_support::TempDir temp{"posix-standin"};
+  const std::filesystem::path& folder = temp.path();
   PosixChildProcessRunner runner;
 };
 

@@ -5,13 +5,13 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 
 #include "platform/posix/posix_child_process_runner.h"
+#include "tests/support/temp_dir.h"
 
 namespace agent {
 namespace {
@@ -19,15 +19,12 @@ namespace {
 // Reads through a stand-in tool: a shell script with this body, written into
 // a fresh temporary folder that is removed afterwards.
 std::optional<std::int64_t> readWithTool(const std::string& body) {
-  std::string folder = std::filesystem::temp_directory_path() / "ioreg-standin-XXXXXX";
-  if (::mkdtemp(folder.data()) == nullptr) ADD_FAILURE() << "no temporary folder";
-  const std::string path = folder + "/ioreg";
+  const test_support::TempDir folder{"ioreg-standin"};
+  const std::string path = folder.path() / "ioreg";
   std::ofstream(path) << "#!/bin/sh\n" << body;
   ::chmod(path.c_str(), 0755);
   platform::posix::PosixChildProcessRunner runner;
-  const auto percent = IoregDeviceUtilizationReader{runner, path}.readDeviceUtilization();
-  std::filesystem::remove_all(folder);
-  return percent;
+  return IoregDeviceUtilizationReader{runner, path}.readDeviceUtilization();
 }
 
 TEST(StandInIoregTest, ToolRunWithTheFixedArgumentsGivesItsUtilizationUnlessItFails) {

@@ -6,8 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/fake/fake_run_loop.h"
 #include "platform/fake/fake_services.h"
-#include "tests/sampling/sampling_fakes.h"
 
 namespace agent {
 namespace {
@@ -23,12 +23,12 @@ InterfaceEntry countedEntry(const char* name, std::uint64_t received = 1, std::u
 
 // Notes how many times the clock had been read at the latest walk.
 struct WatchedInterfaceList final : platform::fake::FakeInterfaceList {
-  explicit WatchedInterfaceList(testing::FakeClock& clock) : clock(clock) {}
+  explicit WatchedInterfaceList(platform::fake::FakeClock& clock) : clock(clock) {}
   std::optional<std::vector<InterfaceEntry>> interfaces() override {
     uptimeReadsAtWalk = clock.uptimeReads;
     return FakeInterfaceList::interfaces();
   }
-  testing::FakeClock& clock;
+  platform::fake::FakeClock& clock;
   int uptimeReadsAtWalk = 0;
 };
 
@@ -54,13 +54,13 @@ TEST(NetworkSpeedSamplerTest, RatesAreCounterDeltasOverTheUptimeSinceTheLastGood
       {"covers the time since the last good reading", 19.0 + kShort, Totals{5'300, 3'600}, 75.0,
        150.0},
   };
-  testing::FakeClock clock;
+  platform::fake::FakeClock clock;
   WatchedInterfaceList interfaces{clock};
   NetworkSpeedSampler sampler{clock, interfaces};
   int samples = 0;
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
-    clock.uptime = step.uptime;
+    clock.now = step.uptime;
     interfaces.reading.reset();
     if (step.totals) {
       interfaces.reading = std::vector{

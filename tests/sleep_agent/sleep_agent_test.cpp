@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "agent_common/host_contract.h"
-#include "tests/common/agent_scenario.h"
+#include "tests/support/agent_scenario.h"
 
 namespace {
 
@@ -33,12 +33,10 @@ class SleepAgent : public ::testing::Test,
 
 TEST_F(SleepAgent, LaunchShowsTheNotActiveStateBeforeObservingAndStartsTheWatchdogLast) {
   launch();
-  const Log expected = agent::testing::launchLog(
-      {}, {"button.setImage(none)", "button.setImagePosition(0)", "button.setAction",
-           "button.setFont(system 12.5 semibold)", "item.setVisible(true)", "button.setTitle(眠╮)",
-           "button.setFont(system 12.5 semibold)", "button.setToolTip(" + kNotActiveToolTip + ")",
-           "item.setLength(-1)", "addObserver(" + kStateName + ")", "scheduleTimer(2)"});
-  EXPECT_EQ(platform.log.all(), expected);
+  EXPECT_TRUE(platform.log.inOrder({"item.setVisible(true)", "button.setTitle(眠╮)",
+                                    "button.setToolTip(" + kNotActiveToolTip + ")",
+                                    "addObserver(" + kStateName + ")"}));
+  EXPECT_EQ(platform.log.all().back(), "scheduleTimer(2)");
   EXPECT_EQ(platform.item().secondaryClickMenu, nullptr);
 }
 

@@ -11,17 +11,6 @@
 
 namespace agent::testing {
 
-// What every agent's launch logs first: the host's process id is read while
-// the delegate is made, then the application runs and makes the status item.
-inline std::vector<std::string> launchLog(const std::vector<std::string>& before,
-                                          const std::vector<std::string>& after) {
-  std::vector<std::string> log = before;
-  log.insert(log.end(), {"environment(QORVN_PARENT_PID)", "sharedApplication", "setDelegate", "run",
-                         "setActivationPolicy(1)", "statusItem(-1)"});
-  log.insert(log.end(), after.begin(), after.end());
-  return log;
-}
-
 // An agent whose delegate is an App, run on the fake platform as its entry
 // point runs it; the test reads back what the platform was given.
 template <class App>

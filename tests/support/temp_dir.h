@@ -3,15 +3,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <system_error>
 
-namespace platform::linuxdesktop::testing {
+namespace test_support {
 
 // A fresh folder under the system's temporary folder, removed with all it
-// holds when the object goes.
+// holds when the object goes. The path is empty when none could be made.
 class TempDir {
  public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "linux-system-XXXXXX").string();
+  explicit TempDir(const std::string& prefix = "velmora-test") {
+    std::string pattern = (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
     if (mkdtemp(pattern.data()) != nullptr) root = pattern;
   }
   ~TempDir() {
@@ -27,4 +28,4 @@ class TempDir {
   std::filesystem::path root;
 };
 
-}  // namespace platform::linuxdesktop::testing
+}  // namespace test_support
