@@ -72,6 +72,8 @@ platform::UserInfo readDictionary(GVariant* dictionary, bool valuesAreVariants) 
 }  // namespace
 
 std::optional<NotificationSignal> notificationSignalFor(std::string_view name) {
+  // GLib reads names up to a NUL byte: one inside would name another signal.
+  if (name.find('\0') != std::string_view::npos) return std::nullopt;
   const std::size_t dot = name.rfind('.');
   if (dot == std::string_view::npos) return std::nullopt;
   NotificationSignal address;

@@ -22,7 +22,7 @@ struct NotificationSignal {
   std::string member;
 };
 
-// None when either part is not a valid D-Bus name.
+// None when either part is not a valid D-Bus name (a NUL byte included).
 std::optional<NotificationSignal> notificationSignalFor(std::string_view name);
 
 // The signal body for a user info: a tuple holding one a{sv}, the dictionary

@@ -6,14 +6,14 @@
 
 namespace platform::linuxdesktop {
 
-// The first readable `cardN/device/gpu_busy_percent` under a DRM class folder
-// (normally /sys/class/drm), cards in numeric order (card2 before card10);
-// connector entries such as card0-DP-1 are not cards. amdgpu and xe publish
-// the file. A file holding anything but a decimal number from 0 up is skipped
-// and the next card is tried; a value above 100 reads as 100. A card whose
-// device is runtime-suspended (power/runtime_status) reads as 0 without its
-// file being read, since reading it would wake the device. None when no card
-// has a usable file.
+// The busiest card's `cardN/device/gpu_busy_percent` under a DRM class folder
+// (normally /sys/class/drm); connector entries such as card0-DP-1 are not
+// cards. amdgpu and xe publish the file. A file holding anything but a
+// decimal number from 0 up is skipped; a value above 100, however long, reads
+// as 100 (platform::utilizationPercent). A card whose device is
+// runtime-suspended (power/runtime_status) reads as 0 without its file being
+// read, since reading it would wake the device. None when no card has a
+// usable file.
 std::optional<std::int64_t> readSysfsGpuBusy(const std::string& drmRoot);
 
 }  // namespace platform::linuxdesktop

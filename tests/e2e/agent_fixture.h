@@ -48,6 +48,8 @@ class AgentFixture : public ::testing::Test {
   static std::string itemBusName(const Process& agent);
   // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
+  // Ends the private dbus-daemon, as a logout does.
+  void stopBus() { bus.reset(); }
 
   // Set before SetUp: a bus any user may join, for an agent run as another
   // user; and an X display (":N") for the bus and every program.

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/notification_wire.h"
 #include "tests/linux/test_bus.h"
 
 namespace platform::linuxdesktop::testing {
@@ -54,6 +55,21 @@ TEST_F(DbusNotificationCenterTest, ObserversReadPostsAndTypedValuesAndNothingFro
     emitFromHost(body);
     ASSERT_TRUE(spinUntil([&] { return received.size() == 1; }));
     EXPECT_EQ(received[0], expected);
+  }
+}
+
+TEST(NotificationSignalTest, ANameSplitsAtItsLastDotUnlessAPartIsNoDBusName) {
+  using namespace std::string_literals;
+  using Member = std::optional<std::string>;
+  for (const auto& [name, member] : std::initializer_list<std::pair<std::string, Member>>{
+           {"com.velmora.app.showWindow", "showWindow"},
+           {"showWindow", std::nullopt},
+           {"com.velmora-app.showWindow", std::nullopt},
+           // GLib would read either as a name that ends at the NUL byte.
+           {"com.velmora.app.show\0Window"s, std::nullopt},
+           {"com.velmora\0.x.app.show"s, std::nullopt}}) {
+    const auto address = notificationSignalFor(name);
+    EXPECT_EQ(address ? Member{address->member} : std::nullopt, member) << name;
   }
 }
 

@@ -34,17 +34,20 @@ class LinuxGpuUtilizationTest : public ::testing::Test {
   fs::path drm = folder.path() / "drm";
 };
 
-TEST_F(LinuxGpuUtilizationTest, SysfsCardsAreReadLowestNumberFirst) {
+TEST_F(LinuxGpuUtilizationTest, SysfsGivesTheBusiestCard) {
+  const std::string suspended = "card0/device/power/runtime_status";
   for (const auto& [files, expected] :
        std::initializer_list<std::pair<Files, std::optional<std::int64_t>>>{
            {{{busy("card1"), "10\n"}, {busy("card0"), "20\n"}}, 20},
-           {{{busy("card10"), "5\n"}, {busy("card2"), "7"}}, 7},
+           {{{busy("card10"), "7\n"}, {busy("card2"), "5"}}, 7},
            {{{busy("card0-DP-1"), "99\n"}, {busy("card1"), "3\n"}}, 3},
            {{{busy("card0"), "250\n"}}, 100},
            {{{busy("card0"), "busy\n"}, {busy("card1"), "42\n"}}, 42},
            // Reading a runtime-suspended card's file would wake it.
-           {{{"card0/device/power/runtime_status", "suspended\n"}, {busy("card0"), "61\n"}}, 0},
-           {{{busy("card0"), "99999999999999999999\n"}}, std::nullopt},
+           {{{suspended, "suspended\n"}, {busy("card0"), "61\n"}}, 0},
+           {{{suspended, "suspended\n"}, {busy("card0"), "61\n"}, {busy("card1"), "30\n"}}, 30},
+           {{{busy("card0"), "99999999999999999999\n"}, {busy("card1"), "3\n"}}, 100},
+           {{{busy("card0"), "-5\n"}}, std::nullopt},
            {{}, std::nullopt}}) {
     write(files);
     EXPECT_EQ(LinuxGpuUtilization(drm, folder.path() / "absent.so").readDeviceUtilization(),

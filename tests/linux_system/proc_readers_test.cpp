@@ -1,11 +1,15 @@
 #include <array>
+#include <fstream>
+#include <optional>
 #include <string>
 #include <utility>
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/proc_file.h"
 #include "platform/linux/proc_meminfo_memory.h"
 #include "platform/linux/proc_stat_cpu_ticks.h"
+#include "tests/support/temp_dir.h"
 
 namespace platform::linuxdesktop {
 namespace {
@@ -85,6 +89,23 @@ TEST(ProcReadersTest, ThisMachineReadsInRangeAndBusyTimeNeverFallsAndMissingFile
   EXPECT_LE(memory->usedBytes, memory->physicalBytes);
   EXPECT_EQ(ProcStatCpuTicks("/proc/absent").ticks(), std::nullopt);
   EXPECT_EQ(ProcMeminfoMemory("/proc/absent").memory(), std::nullopt);
+}
+
+TEST(ReadFileHeadTest, KeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
+  const test_support::TempDir folder;
+  const std::string path = folder.path() / "file";
+  for (const auto& [contents, expected] :
+       std::initializer_list<std::pair<std::string, std::optional<std::string>>>{
+           {"1234\n567", "1234\n567"},  // exactly the buffer's length, unterminated
+           {"12345678", "12345678"},
+           {"1234\n5678", "1234\n"},
+           {"123456789", std::nullopt},
+           {"", ""}}) {
+    std::ofstream(path, std::ios::trunc) << contents;
+    std::array<char, 8> buffer{};
+    const auto head = readFileHead(path.c_str(), buffer);
+    EXPECT_EQ(head ? std::optional<std::string>{*head} : std::nullopt, expected) << contents;
+  }
 }
 
 }  // namespace

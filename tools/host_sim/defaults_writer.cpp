@@ -3,37 +3,21 @@
 #include <glib.h>
 #include <glib/gstdio.h>
 
-#include <cstdlib>
 #include <utility>
 
 #include "agent_common/host_contract.h"
+#include "platform/linux/key_file_user_defaults.h"
+#include "platform/linux/key_file_user_defaults_store.h"
+#include "platform/posix/posix_environment.h"
 #include "tools/host_sim/host_log.h"
 #include "tools/tray_view/gio_handles.h"
 
 namespace tools::hostsim {
-namespace {
-
-constexpr const char* kGroup = "Defaults";
-constexpr const char* kFileName = "defaults.conf";
-
-std::optional<std::string> nonEmptyVariable(const char* name) {
-  const char* value = std::getenv(name);
-  if (value == nullptr || *value == '\0') return std::nullopt;
-  return std::string{value};
-}
-
-}  // namespace
-
 std::optional<std::string> DefaultsWriter::suitePath() {
-  std::string base;
-  if (const auto config = nonEmptyVariable("XDG_CONFIG_HOME")) {
-    base = *config;
-  } else if (const auto home = nonEmptyVariable("HOME")) {
-    base = *home + "/.config";
-  } else {
-    return std::nullopt;
-  }
-  return base + "/" + std::string{agent::kHostIdentifier} + "/" + kFileName;
+  // The agents' own rule, so that both always mean the same file.
+  const platform::posix::PosixEnvironment environment;
+  return platform::linuxdesktop::KeyFileUserDefaultsStore{environment}.suitePath(
+      std::string{agent::kHostIdentifier});
 }
 
 DefaultsWriter::DefaultsWriter(std::string path) : filePath(std::move(path)) {}
@@ -59,7 +43,8 @@ std::optional<std::string> DefaultsWriter::setBool(std::string_view key, bool va
   }
 
   const std::string keyName{key};
-  g_key_file_set_boolean(file.get(), kGroup, keyName.c_str(), value ? TRUE : FALSE);
+  g_key_file_set_boolean(file.get(), platform::linuxdesktop::KeyFileUserDefaults::kGroup,
+                         keyName.c_str(), value ? TRUE : FALSE);
 
   // g_key_file_save_to_file writes a temporary file next to the target and
   // renames it over the target.

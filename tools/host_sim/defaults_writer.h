@@ -7,11 +7,12 @@
 namespace tools::hostsim {
 
 // Writes the host's display options into its defaults suite, the key file
-// $XDG_CONFIG_HOME/<HostIdentifier>/defaults.conf ($HOME/.config when
-// XDG_CONFIG_HOME is unset or empty), group [Defaults].
+// the agents read (KeyFileUserDefaultsStore::suitePath for <HostIdentifier>),
+// group [Defaults].
 class DefaultsWriter {
  public:
-  // The suite file's path; absent when neither XDG_CONFIG_HOME nor HOME is set.
+  // The suite file's path; absent when neither XDG_CONFIG_HOME nor HOME gives
+  // a folder.
   static std::optional<std::string> suitePath();
 
   explicit DefaultsWriter(std::string path);

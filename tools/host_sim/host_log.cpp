@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "tools/terminal_text/terminal_text.h"
 #include "tools/tray_view/gio_handles.h"
 
 namespace tools::hostsim {
@@ -18,13 +19,14 @@ void printHostLine(std::string_view text) {
   const DateTimePtr now{g_date_time_new_now_local()};
   const CharPtr clock{now ? g_date_time_format(now.get(), "%H:%M:%S") : nullptr};
   const int milliseconds = now ? g_date_time_get_microsecond(now.get()) / 1000 : 0;
-  std::printf("%s.%03d host: %.*s\n", clock ? clock.get() : "??:??:??", milliseconds,
-              static_cast<int>(text.size()), text.data());
-  std::fflush(stdout);
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%s.%03d host: ", clock ? clock.get() : "??:??:??",
+                milliseconds);
+  printEscapedLine(stdout, stamp + std::string{text});
 }
 
 void printHostError(std::string_view text) {
-  std::fprintf(stderr, "host-sim: %.*s\n", static_cast<int>(text.size()), text.data());
+  printEscapedLine(stderr, "host-sim: " + std::string{text});
 }
 
 }  // namespace tools::hostsim

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <utility>
+#include "tools/terminal_text/terminal_text.h"
 
 namespace tools::trayview {
 
@@ -62,8 +63,8 @@ void ItemReader::propertiesRead(GObject* source, GAsyncResult* result, gpointer 
     const bool gone = g_error_matches(error.get(), G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
                       g_error_matches(error.get(), G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
     if (!gone) {
-      std::fprintf(stderr, "tray-view: cannot read %s: %s\n", reader->itemEntry.c_str(),
-                   errorText(error).c_str());
+      printEscapedLine(stderr,
+                       "tray-view: cannot read " + reader->itemEntry + ": " + errorText(error));
     }
     return;
   }

@@ -79,32 +79,11 @@ ItemSnapshot readItemSnapshot(GVariant* properties) {
   return snapshot;
 }
 
-std::string quoted(std::string_view text) {
-  std::string result = "\"";
-  for (const char character : text) {
-    const auto byte = static_cast<unsigned char>(character);
-    if (character == '"' || character == '\\') {
-      result += '\\';
-      result += character;
-    } else if (character == '\n') {
-      result += "\\n";
-    } else if (character == '\t') {
-      result += "\\t";
-    } else if (byte < 0x20 || byte == 0x7f) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02x", byte);
-      result += escaped;
-    } else {
-      result += character;
-    }
-  }
-  return result + "\"";
-}
-
 std::string formatItemLine(const ItemSnapshot& snapshot, std::string_view name) {
   std::string shownName = snapshot.id.empty() ? std::string{name} : snapshot.id;
   // A name that would not read back as one word is quoted.
-  if (shownName.empty() || shownName.find_first_of(" \"\\\t\n") != std::string::npos) {
+  if (shownName.empty() || shownName.find_first_of(" \"\\") != std::string::npos ||
+      escapedControls(shownName) != shownName) {
     shownName = quoted(shownName);
   }
   std::string line = "item " + shownName + " title=" + quoted(snapshot.title) +

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/linux/pixmap.h"
+#include "tools/terminal_text/terminal_text.h"
 
 namespace tools::trayview {
 
@@ -43,8 +44,6 @@ std::optional<Pixmap> largestPixmap(GVariant* pixmaps);
 // "Active"; "icon=none" when there is no image.
 std::string formatItemLine(const ItemSnapshot& snapshot, std::string_view name);
 
-// text in double quotes, with '"', '\\' and control characters escaped
-// (\", \\, \n, \t, \xHH). Other bytes, UTF-8 included, stay as they are.
-std::string quoted(std::string_view text);
+using tools::quoted;
 
 }  // namespace tools::trayview

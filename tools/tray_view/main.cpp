@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/terminal_text/terminal_text.h"
 #include "tools/tray_view/standard_descriptors.h"
 #include "tools/tray_view/tray_client.h"
 #include "tools/tray_view/tray_commands.h"
@@ -51,7 +52,7 @@ int oneShot(const std::vector<std::string>& arguments) {
   std::string error;
   const auto client = tools::trayview::TrayClient::connect(error);
   if (!client) {
-    std::fprintf(stderr, "tray-view: %s\n", error.c_str());
+    tools::printEscapedLine(stderr, "tray-view: " + error);
     return 1;
   }
   const tools::trayview::TrayCommands commands{*client};

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "tools/terminal_text/terminal_text.h"
 #include "tools/tray_view/sni_protocol.h"
 
 namespace tools::trayview {
@@ -59,7 +60,7 @@ StatusNotifierWatcher::StatusNotifierWatcher(GDBusConnection* bus)
 }
 
 void StatusNotifierWatcher::nameAcquired(GDBusConnection*, const char* name, gpointer) {
-  std::fprintf(stderr, "tray-view: serving %s\n", name);
+  printEscapedLine(stderr, std::string{"tray-view: serving "} + name);
 }
 
 void StatusNotifierWatcher::methodCalled(GDBusConnection*, const char* sender, const char*,

@@ -4,6 +4,7 @@
 #include <optional>
 #include <vector>
 
+#include "tools/terminal_text/terminal_text.h"
 #include "tools/tray_view/menu_layout.h"
 #include "tools/tray_view/png_writer.h"
 
@@ -11,7 +12,7 @@ namespace tools::trayview {
 namespace {
 
 int failed(const std::string& reason) {
-  std::fprintf(stderr, "tray-view: %s\n", reason.c_str());
+  printEscapedLine(stderr, "tray-view: " + reason);
   return 1;
 }
 
@@ -49,10 +50,10 @@ int TrayCommands::list() const {
     const auto snapshot = client.readItem(address, error);
     if (!snapshot) {
       // An item that left a moment ago is no reason to fail the listing.
-      std::fprintf(stderr, "tray-view: skipping %s: %s\n", entry.c_str(), error.c_str());
+      printEscapedLine(stderr, "tray-view: skipping " + entry + ": " + error);
       continue;
     }
-    std::printf("%s\n", formatItemLine(*snapshot, address.service).c_str());
+    printEscapedLine(stdout, formatItemLine(*snapshot, address.service));
   }
   return 0;
 }
@@ -75,7 +76,7 @@ int TrayCommands::menu(std::string_view item) const {
   ItemAddress menuAddress;
   const auto entries = readMenu(client, item, menuAddress, error);
   if (!entries) return failed(error);
-  for (const auto& entry : *entries) std::printf("%s\n", formatMenuEntry(entry).c_str());
+  for (const auto& entry : *entries) printEscapedLine(stdout, formatMenuEntry(entry));
   return 0;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "tools/terminal_text/terminal_text.h"
 #include "tools/tray_view/sni_protocol.h"
 
 namespace tools::trayview {
@@ -17,7 +18,7 @@ std::optional<VariantPtr> finishCall(GObject* source, GAsyncResult* result, cons
   const ErrorPtr error{callError};
   if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return std::nullopt;
   if (!reply) {
-    std::fprintf(stderr, "tray-view: %s failed: %s\n", what, errorText(error).c_str());
+    printEscapedLine(stderr, std::string{"tray-view: "} + what + " failed: " + errorText(error));
     return std::nullopt;
   }
   return reply;
@@ -49,13 +50,15 @@ void TrayHost::hostNameAcquired(GDBusConnection*, const char*, gpointer self) {
 
 void TrayHost::hostNameLost(GDBusConnection*, const char* name, gpointer self) {
   static_cast<TrayHost*>(self)->hostNameOwned = false;
-  std::fprintf(stderr, "tray-view: cannot own %s\n", name);
+  printEscapedLine(stderr, std::string{"tray-view: cannot own "} + name);
 }
 
 void TrayHost::watcherAppeared(GDBusConnection*, const char*, const char* owner, gpointer self) {
   auto* host = static_cast<TrayHost*>(self);
   const char* own = g_dbus_connection_get_unique_name(host->connection.get());
-  if (g_strcmp0(owner, own) != 0) std::fprintf(stderr, "tray-view: using the watcher %s\n", owner);
+  if (g_strcmp0(owner, own) != 0) {
+    printEscapedLine(stderr, std::string{"tray-view: using the watcher "} + (owner ? owner : ""));
+  }
   host->watcherPresent = true;
   host->registerWithWatcher();
   // Async throughout: the watcher may be this very process.
@@ -111,7 +114,7 @@ void TrayHost::addItem(const std::string& entry) {
   // Entries come from another process; GIO refuses malformed names and paths.
   const ItemAddress address = splitItemEntry(entry);
   if (!g_dbus_is_name(address.service.c_str()) || !g_variant_is_object_path(address.path.c_str())) {
-    std::fprintf(stderr, "tray-view: ignoring the malformed item entry %s\n", entry.c_str());
+    printEscapedLine(stderr, "tray-view: ignoring the malformed item entry " + entry);
     return;
   }
   items.emplace(entry, std::make_unique<ItemReader>(connection.get(), entry,

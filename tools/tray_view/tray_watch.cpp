@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "tools/terminal_text/terminal_text.h"
 #include "tools/tray_view/png_writer.h"
 #include "tools/tray_view/status_notifier_watcher.h"
 
@@ -24,24 +25,19 @@ std::string fileNameFor(const std::string& name) {
   return fileName;
 }
 
-void printLine(const std::string& line) {
-  std::printf("%s\n", line.c_str());
-  std::fflush(stdout);
-}
-
 }  // namespace
 
 TrayWatch::TrayWatch(std::optional<std::string> pngFolder) : iconFolder(std::move(pngFolder)) {}
 
 int TrayWatch::run() {
   if (iconFolder && g_mkdir_with_parents(iconFolder->c_str(), 0755) != 0) {
-    std::fprintf(stderr, "tray-view: cannot create %s\n", iconFolder->c_str());
+    printEscapedLine(stderr, "tray-view: cannot create " + *iconFolder);
     return 1;
   }
   std::string error;
   const GObjectPtr<GDBusConnection> bus = connectSessionBus(error);
   if (!bus) {
-    std::fprintf(stderr, "tray-view: %s\n", error.c_str());
+    printEscapedLine(stderr, "tray-view: " + error);
     return 1;
   }
   g_dbus_connection_set_exit_on_close(bus.get(), FALSE);
@@ -65,7 +61,7 @@ gboolean TrayWatch::stopRequested(gpointer self) {
 
 void TrayWatch::busClosed(GDBusConnection*, gboolean, GError*, gpointer self) {
   auto* watch = static_cast<TrayWatch*>(self);
-  std::fprintf(stderr, "tray-view: the session bus connection closed\n");
+  printEscapedLine(stderr, "tray-view: the session bus connection closed");
   watch->exitStatus = 1;
   g_main_loop_quit(watch->loop.get());
 }
@@ -76,7 +72,7 @@ void TrayWatch::itemChanged(const std::string& entry, const ItemReader& item,
   std::string line = formatItemLine(snapshot, name);
   auto& printed = printedLines[entry];
   if (line != printed) {
-    printLine(line);
+    printEscapedLine(stdout, line);
     printed = std::move(line);
   }
   if (iconFolder) saveIcon(entry, snapshot, name);
@@ -85,7 +81,7 @@ void TrayWatch::itemChanged(const std::string& entry, const ItemReader& item,
 void TrayWatch::itemGone(const std::string& entry, const std::string& name) {
   printedLines.erase(entry);
   savedIcons.erase(entry);
-  printLine("gone " + name);
+  printEscapedLine(stdout, "gone " + name);
 }
 
 void TrayWatch::saveIcon(const std::string& entry, const ItemSnapshot& snapshot,
@@ -95,7 +91,7 @@ void TrayWatch::saveIcon(const std::string& entry, const ItemSnapshot& snapshot,
   if (saved != savedIcons.end() && saved->second == *snapshot.icon) return;
   const std::string path = *iconFolder + "/" + fileNameFor(name) + ".png";
   if (const auto failure = writePixmapPng(*snapshot.icon, path)) {
-    std::fprintf(stderr, "tray-view: %s\n", failure->c_str());
+    printEscapedLine(stderr, "tray-view: " + *failure);
     return;
   }
   savedIcons[entry] = *snapshot.icon;

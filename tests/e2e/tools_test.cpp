@@ -1,0 +1,64 @@
+#include <string>
+
+#include "tests/e2e/agent_fixture.h"
+
+namespace e2e {
+namespace {
+
+using ToolsTest = AgentFixture;
+
+// A byte a terminal acts on: C0 controls, DEL, or the UTF-8 of a C1 control
+// (U+0080...U+009F).
+bool hasControl(const std::string& line) {
+  for (std::size_t index = 0; index < line.size(); ++index) {
+    const auto byte = static_cast<unsigned char>(line[index]);
+    if (byte < 0x20 || byte == 0x7f) return true;
+    const auto following =
+        index + 1 < line.size() ? static_cast<unsigned char>(line[index + 1]) : 0;
+    if (byte == 0xc2 && following >= 0x80 && following <= 0x9f) return true;
+  }
+  return false;
+}
+
+TEST_F(ToolsTest, TrayViewAndHostSimEscapeEveryControlCharacterTheyPrint) {
+  // Standard error too: tray-view reports other programs' texts there.
+  Process& watch = start({"sh", "-c", "exec " + std::string{kTrayView} + " watch 2>&1"});
+  startAgent(kSleepAgent, std::to_string(startSleeper().id()));
+  ASSERT_TRUE(waitForItems(watch, {kSleepAgentId}, 10s));
+  // ESC, CR and CSI (U+009B) in the status text the host posts.
+  const auto host = run({"sh", "-c",
+                         "printf 'awake A\\033[2J\\r\\302\\233B\\n' | exec " +
+                             std::string{kHostSim} + " --no-agents 2>&1"});
+  ASSERT_TRUE(host);
+  ASSERT_TRUE(
+      watch.next([](const std::string& line) { return line.find("B\" ") != line.npos; }, 5s));
+  for (const Strings* lines : {&*host, &watch.lines()}) {
+    for (const std::string& line : *lines) EXPECT_FALSE(hasControl(line)) << line;
+  }
+}
+
+TEST_F(ToolsTest, HostSimWritesTheFileTheAgentsReadWhenTheConfigHomeIsRelative) {
+  // Relative means unset: both use $HOME/.config.
+  ASSERT_TRUE(run({"sh", "-c",
+                   "cd \"$HOME\" && echo 'cpu on' | XDG_CONFIG_HOME=config exec " +
+                       std::string{kHostSim} + " --no-agents"}));
+  EXPECT_NE(readFile(home + "/.config/com.velmora.app/defaults.conf"), "");
+  EXPECT_EQ(readFile(home + "/config/com.velmora.app/defaults.conf"), "");
+}
+
+// Once both items are up (the network item registers when its menu is
+// exported), as at a logout.
+TEST_F(ToolsTest, BothAgentsEndWithStatusZeroWhenTheSessionBusGoesAway) {
+  Process& watch = start({kTrayView, "watch"});
+  const std::string host = std::to_string(startSleeper().id());
+  Process& network = startAgent(kNetworkAgent, host);
+  Process& sleep = startAgent(kSleepAgent, host);
+  ASSERT_TRUE(waitForItems(watch, {kNetworkAgentId, kSleepAgentId}, 10s));
+  stopBus();
+  // The fixture requires an empty standard error: no sanitizer report.
+  EXPECT_EQ(network.waitForExit(3s), 0);
+  EXPECT_EQ(sleep.waitForExit(3s), 0);
+}
+
+}  // namespace
+}  // namespace e2e
