@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -59,6 +60,11 @@ class MemorySource {
 constexpr std::int64_t utilizationPercent(std::int64_t reported) {
   return std::clamp<std::int64_t>(reported, 0, 100);
 }
+
+// How long one read of the graphics device's utilisation may take. A read
+// still running after this gives no reading: a tool is killed, and a driver
+// call that cannot be interrupted shows as no figure until it returns.
+inline constexpr std::chrono::milliseconds kGpuReadTimeLimit{2000};
 
 class GpuUtilizationSource {
  public:

@@ -22,7 +22,7 @@ class IoregDeviceUtilizationReader final : public platform::GpuUtilizationSource
       "-r", "-c", "IOAccelerator", "-k", "PerformanceStatistics", "-d", "1"};
   // A tool that takes longer is killed and gives no reading, so that a hung
   // tool cannot hold up the agent.
-  static constexpr std::chrono::milliseconds kTimeLimit{2000};
+  static constexpr std::chrono::milliseconds kTimeLimit = platform::kGpuReadTimeLimit;
 
   // The executable path is the tool's own outside tests.
   explicit IoregDeviceUtilizationReader(platform::ChildProcessRunner& runner,

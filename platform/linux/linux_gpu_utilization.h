@@ -19,6 +19,9 @@ class NvmlLibrary;
 // calls do not try again (at one call every 3 seconds, about five minutes),
 // so a machine without NVIDIA's driver pays for a failed dlopen only rarely
 // while a driver loaded later is still picked up.
+//
+// A read may block for as long as the driver does: the platform runs it
+// behind a BackgroundGpuUtilization.
 class LinuxGpuUtilization : public platform::GpuUtilizationSource {
  public:
   static constexpr int kNvmlRetryCalls = 100;

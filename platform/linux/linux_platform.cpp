@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "platform/linux/background_gpu_utilization.h"
 #include "platform/linux/dbus_notification_center.h"
 #include "platform/linux/glib_run_loop.h"
 #include "platform/linux/key_file_user_defaults_store.h"
@@ -45,7 +46,7 @@ struct LinuxPlatform::Services {
   std::unique_ptr<NetlinkInterfaceList> interfaceList;
   std::unique_ptr<ProcStatCpuTicks> cpuTicks;
   std::unique_ptr<ProcMeminfoMemory> memory;
-  std::unique_ptr<LinuxGpuUtilization> gpuUtilization;
+  std::unique_ptr<BackgroundGpuUtilization> gpuUtilization;
 };
 
 std::unique_ptr<LinuxPlatform> LinuxPlatform::create(const std::string& programName) {
@@ -99,7 +100,12 @@ platform::CpuTicksSource& LinuxPlatform::cpuTicks() { return madeOnFirstUse(serv
 platform::MemorySource& LinuxPlatform::memory() { return madeOnFirstUse(services->memory); }
 
 platform::GpuUtilizationSource& LinuxPlatform::gpuUtilization() {
-  return madeOnFirstUse(services->gpuUtilization);
+  // A driver call can block: it runs on a helper thread of its own.
+  if (!services->gpuUtilization) {
+    services->gpuUtilization = std::make_unique<BackgroundGpuUtilization>(
+        std::make_unique<LinuxGpuUtilization>(), services->clock);
+  }
+  return *services->gpuUtilization;
 }
 
 }  // namespace platform::linuxdesktop

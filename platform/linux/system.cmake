@@ -1,6 +1,7 @@
 # The Linux services that need no session bus: drawing with cairo and Pango,
 # the key-file defaults, the clock and the system readings.
 add_library(platform_linux_system STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/background_gpu_utilization.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cairo_image.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_file_user_defaults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_file_user_defaults_store.cpp
@@ -18,6 +19,8 @@ add_library(platform_linux_system STATIC
   ${CMAKE_CURRENT_LIST_DIR}/text_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/title_pixmap.cpp
 )
+# The GPU reading's helper thread.
+find_package(Threads REQUIRED)
 target_link_libraries(platform_linux_system
-  PUBLIC platform_seam PkgConfig::LINUX_DESKTOP
+  PUBLIC platform_seam PkgConfig::LINUX_DESKTOP Threads::Threads
   PRIVATE ${CMAKE_DL_LIBS})

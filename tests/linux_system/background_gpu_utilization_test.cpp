@@ -1,0 +1,83 @@
+#include "platform/linux/background_gpu_utilization.h"
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include <gtest/gtest.h>
+
+#include "platform/fake/fake_run_loop.h"
+
+namespace platform::linuxdesktop {
+namespace {
+
+using Stopwatch = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// A source whose reads wait until the test lets one through, as a driver in
+// trouble holds its callers, and then give the figure it set.
+class GatedSource final : public platform::GpuUtilizationSource {
+ public:
+  std::optional<std::int64_t> readDeviceUtilization() override {
+    std::unique_lock lock(mutex);
+    opened.wait(lock, [&] { return passes > 0; });
+    --passes;
+    return answer;
+  }
+  void letOneThrough(std::int64_t percent) {
+    {
+      const std::lock_guard lock(mutex);
+      ++passes;
+      answer = percent;
+    }
+    opened.notify_all();
+  }
+
+ private:
+  std::mutex mutex;
+  std::condition_variable opened;
+  int passes = 0;
+  std::optional<std::int64_t> answer;
+};
+
+// Asks until the reading gives the figure, for at most five seconds.
+bool eventuallyReads(BackgroundGpuUtilization& reading, std::int64_t percent) {
+  const auto deadline = Stopwatch::now() + 5s;
+  while (Stopwatch::now() < deadline) {
+    if (reading.readDeviceUtilization() == percent) return true;
+  }
+  return false;
+}
+
+// Every read after the one let through is held: the one asked for next is
+// the one in progress.
+TEST(BackgroundGpuUtilizationTest, AHeldReadShowsTheLastFigureUntilStaleThenRecoversAndEndsFree) {
+  platform::fake::FakeClock clock;
+  auto owned = std::make_unique<GatedSource>();
+  GatedSource& source = *owned;
+  auto reading = std::make_unique<BackgroundGpuUtilization>(std::move(owned), clock);
+  const double limit = std::chrono::duration<double>(platform::kGpuReadTimeLimit).count();
+
+  source.letOneThrough(40);
+  ASSERT_TRUE(eventuallyReads(*reading, 40));
+  EXPECT_EQ(reading->readDeviceUtilization(), 40) << "a young read shows the last figure";
+  clock.now += limit - 0.1;
+  EXPECT_EQ(reading->readDeviceUtilization(), 40);
+  clock.now += 0.2;
+  EXPECT_EQ(reading->readDeviceUtilization(), std::nullopt) << "stale past the time limit";
+  source.letOneThrough(55);
+  EXPECT_TRUE(eventuallyReads(*reading, 55)) << "the reading recovers with the source";
+
+  // The next read never returns, and does not hold up the end.
+  clock.now += 3.0;
+  reading->readDeviceUtilization();
+  const auto start = Stopwatch::now();
+  reading.reset();
+  EXPECT_LT(Stopwatch::now() - start, 1s);
+}
+
+}  // namespace
+}  // namespace platform::linuxdesktop
