@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/graphics.h"
 
@@ -28,6 +29,17 @@ class Menu {
   virtual void addSeparator() = 0;
 };
 
+// One line of a button's compact reading: a cue mark in its colour, then a
+// short text. `widest` is at least as wide as any text the line can show, so
+// that a tray sizing a label for it keeps the same width as the text changes.
+struct CompactLine {
+  std::string cue;
+  Color cueColor;
+  std::string text;
+  std::string widest;
+  bool operator==(const CompactLine&) const = default;
+};
+
 class StatusBarButton {
  public:
   virtual ~StatusBarButton() = default;
@@ -37,6 +49,10 @@ class StatusBarButton {
   virtual void setTitle(const std::string& title) = 0;
   virtual void setFont(const Font& font) = 0;
   virtual void setToolTip(const std::string& toolTip) = 0;
+  // What the image shows in a few characters a line, top to bottom, for bars
+  // that give an item only a small square or a text label beside a symbol.
+  // Where the bar shows the image as drawn this does nothing.
+  virtual void setCompactReading(const std::vector<CompactLine>& lines) { (void)lines; }
   // Target and action in one: runs on the main thread when the button fires.
   virtual void setAction(std::function<void()> action) = 0;
   // Which mouse-button releases fire the action; the left release alone until set.

@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <utility>
+#include <vector>
 
 #include "agent_common/host_contract.h"
 #include "agent_common/host_request.h"
@@ -47,6 +48,16 @@ std::string rateToolTip(const NetworkSnapshot& network, const StatusMetrics& met
     toolTip += " · " + metric.label + " " + metric.value;
   }
   return toolTip;
+}
+
+// The two rates in a few characters each, upload above download, each after
+// its arrow in the arrow's colour.
+std::vector<platform::CompactLine> compactReading(const NetworkSnapshot& network,
+                                                  const StatusItemRenderer& renderer) {
+  return {
+      {"↑", renderer.uploadColor, compactRate(network.uploadBytesPerSecond), kWidestCompactRate},
+      {"↓", renderer.downloadColor, compactRate(network.downloadBytesPerSecond),
+       kWidestCompactRate}};
 }
 
 }  // namespace
@@ -116,6 +127,9 @@ void NetworkSpeedStatusItemApp::refreshStatusItem() {
   if (!statusItem) return;
   statusItem->setLength(image->size().width + kStatusItemPadding);
   if (auto* button = statusItem->button()) button->setImage(std::move(image));
+  if (auto* button = statusItem->button()) {
+    button->setCompactReading(compactReading(network, renderer));
+  }
   if (auto* button = statusItem->button()) button->setToolTip(rateToolTip(network, metrics));
 }
 

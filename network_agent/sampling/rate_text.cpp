@@ -1,8 +1,10 @@
 #include "network_agent/sampling/rate_text.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <string_view>
+#include <utility>
 
 namespace agent {
 
@@ -16,12 +18,12 @@ constexpr std::size_t kNumberBufferSize = 512;
 
 // std::to_chars never consults a locale and rounds the exact binary value
 // the way printf's "%.Nf" does, ties included.
-std::string fixedText(double value, int precision, std::string_view unit) {
+std::string fixedText(double value, int precision, std::string_view unit, bool spaced = true) {
   std::array<char, kNumberBufferSize> buffer{};
   const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
                                     std::chars_format::fixed, precision);
   std::string text(buffer.data(), result.ptr);
-  text += ' ';
+  if (spaced) text += ' ';
   text += unit;
   return text;
 }
@@ -42,6 +44,24 @@ std::string menuRate(double bytesPerSecond) {
   // Written so that NaN, which compares false with everything, lands here too.
   if (!(bytesPerSecond > 0.0)) return "0 B/s";
   return positiveRate(bytesPerSecond);
+}
+
+std::string compactRate(double bytesPerSecond) {
+  constexpr std::array<std::pair<double, std::string_view>, 3> units = {
+      {{1e3, "K"}, {1e6, "M"}, {1e9, "G"}}};
+  // Rounding decides the form: 9.96 KB shows as "10K", 999.6 KB as "1.0M".
+  constexpr double kOneDecimalBelow = 9.95;
+  constexpr double kNextUnitFrom = 999.5;
+  constexpr double kLargest = 999.0;
+  if (!(bytesPerSecond >= 50.0)) return "0";
+  for (const auto& [size, letter] : units) {
+    const double value = bytesPerSecond / size;
+    if (value < kOneDecimalBelow) return fixedText(value, 1, letter, false);
+    if (value < kNextUnitFrom || letter == units.back().second) {
+      return fixedText(std::min(value, kLargest), 0, letter, false);
+    }
+  }
+  return "0";
 }
 
 std::string fullRate(double bytesPerSecond) {

@@ -17,4 +17,13 @@ std::string menuRate(double bytesPerSecond);
 // is not positive or not a number.
 std::string fullRate(double bytesPerSecond);
 
+// At most four characters for a tray's small square or label: the rate in
+// KB, MB or GB, the unit as its letter, one decimal below 10 ("1.2M", "340K",
+// "0.5K"), "999G" at most; "0" alone below 50 bytes a second or for a rate
+// that is not a number ("0K" would read as "OK").
+std::string compactRate(double bytesPerSecond);
+
+// A text at least as wide as any compactRate in a proportional font.
+inline constexpr const char* kWidestCompactRate = "888M";
+
 }  // namespace agent

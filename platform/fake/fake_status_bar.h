@@ -52,6 +52,8 @@ class FakeButton : public StatusBarButton {
   void setTitle(const std::string& newTitle) override;
   void setFont(const Font& newFont) override;
   void setToolTip(const std::string& newToolTip) override;
+  // Recorded only: the call log stays what the image and the tooltip make it.
+  void setCompactReading(const std::vector<CompactLine>& lines) override { compactReading = lines; }
   void setAction(std::function<void()> newAction) override;
   void sendActionOn(std::uint64_t mask) override;
   void performClick() override;
@@ -66,6 +68,7 @@ class FakeButton : public StatusBarButton {
   std::string title;
   std::optional<Font> font;
   std::string toolTip;
+  std::vector<CompactLine> compactReading;
   std::function<void()> action;
   std::uint64_t actionMask = kEventMaskLeftMouseUp;
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <locale>
+#include <utility>
 
 namespace agent {
 namespace {
@@ -35,6 +36,25 @@ TEST(RateTextTest, UnitsAndRoundingFollowTheRateTable) {
   }
 }
 
+TEST(RateTextTest, CompactRateFitsFourCharactersAndRoundsIntoTheNextForm) {
+  const std::pair<double, const char*> cases[] = {
+      {std::numeric_limits<double>::quiet_NaN(), "0"},
+      {-5.0, "0"},
+      {49.0, "0"},
+      {50.0, "0.1K"},
+      {9'949.0, "9.9K"},
+      {9'950.0, "10K"},
+      {999'499.0, "999K"},
+      {999'500.0, "1.0M"},
+      {12'345'678.0, "12M"},
+      {2'500'000'000.0, "2.5G"},
+      {std::numeric_limits<double>::infinity(), "999G"},
+  };
+  for (const auto& [bytesPerSecond, text] : cases) {
+    EXPECT_EQ(compactRate(bytesPerSecond), text) << bytesPerSecond;
+  }
+}
+
 // A C++ locale whose decimal separator is a comma, needing no installed locale.
 struct CommaNumpunct final : std::numpunct<char> {
   char do_decimal_point() const override { return ','; }
@@ -56,6 +76,7 @@ TEST(RateTextTest, DecimalPointStaysAPointUnderACommaLocale) {
   EXPECT_STREQ(printed, "1,5") << "the C locale in use does not write a decimal comma";
   EXPECT_EQ(menuRate(12'345'678.0), "12.3 MB/s");
   EXPECT_EQ(fullRate(1'234'567'890.0), "1234.6 MB/s");
+  EXPECT_EQ(compactRate(1'234'567.0), "1.2M");
   std::locale::global(savedLocale);
   std::setlocale(LC_NUMERIC, "C");
 }
