@@ -16,12 +16,7 @@ class TextEngine;
 // An image kept as the list of its drawing operations, so that it can be
 // rendered sharply at any scale: a tray host asks for scale 1 and 2. Texts are
 // laid out once, when drawn.
-//
-// Texts drawn in white or near-white (every colour component at least 0.9,
-// any alpha above 0) get a thin dark outline underneath, about one point
-// wide and dark grey at half opacity, so that they stay legible on light
-// panels. Fonts, colours and positions stay exactly as asked; the text's own
-// pixels are never darkened by the outline.
+// Fonts, colours and positions stay exactly as asked.
 class CairoImage : public platform::Image {
  public:
   // Larger sizes are cut down to this many points; negative or NaN ones are 0.
@@ -40,6 +35,9 @@ class CairoImage : public platform::Image {
   // 1...kMaximumScale). The pixmap is ceil(width) * scale pixels wide and
   // ceil(height) * scale high, transparent where nothing was drawn.
   Pixmap render(int scale) const;
+  // The same on the tray backdrop (see tray_backdrop.h), kBackdropPadding
+  // points wider on either side.
+  Pixmap renderOnBackdrop(int scale) const;
 
  private:
   struct FillOperation {
@@ -54,6 +52,7 @@ class CairoImage : public platform::Image {
   };
   using Operation = std::variant<FillOperation, TextOperation>;
 
+  Pixmap render(int scale, bool onBackdrop) const;
   static void paint(cairo_t* cairo, const FillOperation& operation);
   static void paint(cairo_t* cairo, const TextOperation& operation);
 

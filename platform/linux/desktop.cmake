@@ -18,6 +18,8 @@ add_library(platform_linux STATIC
   ${CMAKE_CURRENT_LIST_DIR}/sni_status_bar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_status_item.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_watcher_registration.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tray_host_watch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tray_shape_file.cpp
   ${CMAKE_CURRENT_LIST_DIR}/x11_window_activation.cpp
 )
 target_link_libraries(platform_linux

@@ -35,12 +35,13 @@ std::unique_ptr<platform::UserDefaults> KeyFileUserDefaultsStore::standard() {
 
 std::optional<std::string> KeyFileUserDefaultsStore::suitePath(const std::string& name) const {
   if (!isSafeSuiteName(name)) return std::nullopt;
-  const std::optional<std::string> folder = configurationFolder();
+  const std::optional<std::string> folder = configurationFolder(environment);
   if (!folder) return std::nullopt;
   return *folder + "/" + name + "/" + kFileName;
 }
 
-std::optional<std::string> KeyFileUserDefaultsStore::configurationFolder() const {
+std::optional<std::string> KeyFileUserDefaultsStore::configurationFolder(
+    const platform::Environment& environment) {
   const std::optional<std::string> configHome = environment.value("XDG_CONFIG_HOME");
   if (configHome && configHome->starts_with('/')) return *configHome;
   const std::optional<std::string> home = environment.value("HOME");

@@ -32,9 +32,11 @@ class KeyFileUserDefaultsStore : public platform::UserDefaultsStore {
   // The file openSuite reads for the name, or none when it returns nullptr.
   std::optional<std::string> suitePath(const std::string& name) const;
 
- private:
-  std::optional<std::string> configurationFolder() const;
+  // $XDG_CONFIG_HOME when it is an absolute path, else $HOME/.config; absent
+  // when neither is usable.
+  static std::optional<std::string> configurationFolder(const platform::Environment& environment);
 
+ private:
   const platform::Environment& environment;
 };
 

@@ -32,7 +32,7 @@ T& madeOnFirstUse(std::unique_ptr<T>& slot) {
 
 struct LinuxPlatform::Services {
   Services(GDBusConnection* sessionBus, const std::string& programName, CurrentEvent& events)
-      : statusBar(sessionBus, programName, events), notificationCenter(sessionBus) {}
+      : statusBar(sessionBus, programName, events, environment), notificationCenter(sessionBus) {}
 
   platform::posix::PosixEnvironment environment;
   platform::posix::PosixProcessProbe processProbe;

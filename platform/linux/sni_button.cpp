@@ -8,27 +8,35 @@ SniButton::SniButton(std::function<void(Change)> changed) : changed(std::move(ch
 
 void SniButton::setImage(std::shared_ptr<platform::Image> newImage) {
   image = std::move(newImage);
-  changed(Change::appearance);
+  changed(Change::image);
 }
 
 void SniButton::setImagePosition(platform::ImagePosition position) {
   imagePosition = position;
-  changed(Change::appearance);
+  changed(Change::image);
 }
 
 void SniButton::setTitle(const std::string& title) {
   currentTitle = title;
-  changed(Change::appearance);
+  changed(Change::title);
 }
 
 void SniButton::setFont(const platform::Font& font) {
   currentFont = font;
-  changed(Change::appearance);
+  changed(Change::title);
 }
 
 void SniButton::setToolTip(const std::string& toolTip) {
   currentToolTip = toolTip;
   changed(Change::toolTip);
+}
+
+void SniButton::setCompactReading(const std::vector<platform::CompactLine>& lines) {
+  // Set on every refresh and mostly unchanged: only a change is worth a
+  // redraw.
+  if (lines == currentReading) return;
+  currentReading = lines;
+  changed(Change::compactReading);
 }
 
 void SniButton::setAction(std::function<void()> newAction) { action = std::move(newAction); }

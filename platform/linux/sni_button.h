@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/status_bar.h"
 
@@ -13,10 +14,11 @@ namespace platform::linuxdesktop {
 // nothing itself; the item reads it to build the tray properties.
 class SniButton : public platform::StatusBarButton {
  public:
-  enum class Change { appearance, toolTip };
+  enum class Change { image, title, compactReading, toolTip };
 
-  // changed runs after every setting that may alter what a host shows:
-  // appearance (image, image position, title, font) or the tooltip.
+  // changed runs after every setting that may alter what a host shows: the
+  // image (image, image position), the title (title, font), the compact
+  // reading (only when its lines differ) or the tooltip.
   explicit SniButton(std::function<void(Change)> changed);
 
   void setImage(std::shared_ptr<platform::Image> image) override;
@@ -24,6 +26,7 @@ class SniButton : public platform::StatusBarButton {
   void setTitle(const std::string& title) override;
   void setFont(const platform::Font& font) override;
   void setToolTip(const std::string& toolTip) override;
+  void setCompactReading(const std::vector<platform::CompactLine>& lines) override;
   void setAction(std::function<void()> action) override;
   void sendActionOn(std::uint64_t mask) override;
   // A tray host opens an item's menus itself, so with a menu attached this
@@ -39,6 +42,7 @@ class SniButton : public platform::StatusBarButton {
   const std::string& title() const { return currentTitle; }
   const platform::Font& font() const { return currentFont; }
   const std::string& toolTip() const { return currentToolTip; }
+  const std::vector<platform::CompactLine>& compactReading() const { return currentReading; }
 
  private:
   void fire();
@@ -50,6 +54,7 @@ class SniButton : public platform::StatusBarButton {
   // A status bar button's default font: the system font at the bar's size.
   platform::Font currentFont{platform::FontFace::system, 14.0, platform::FontWeight::regular};
   std::string currentToolTip;
+  std::vector<platform::CompactLine> currentReading;
   std::function<void()> action;
   std::uint64_t actionMask = platform::kEventMaskLeftMouseUp;
   bool menuAttached = false;

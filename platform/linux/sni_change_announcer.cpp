@@ -7,8 +7,9 @@ namespace platform::linuxdesktop {
 
 namespace {
 
-constexpr std::array<SniAnnounced, 4> kAll = {SniAnnounced::title, SniAnnounced::icon,
-                                              SniAnnounced::toolTip, SniAnnounced::status};
+constexpr std::array<SniAnnounced, 5> kAll = {SniAnnounced::title, SniAnnounced::icon,
+                                              SniAnnounced::toolTip, SniAnnounced::status,
+                                              SniAnnounced::label};
 
 // Whether two values of one property hold the same bytes. g_variant_equal
 // compares containers by printing both as text, which for two icon pixmaps

@@ -12,7 +12,7 @@ namespace platform::linuxdesktop {
 
 // The item properties a host is told about when they change; each has its own
 // New... signal.
-enum class SniAnnounced { title, icon, toolTip, status };
+enum class SniAnnounced { title, icon, toolTip, status, label };
 
 // Keeps the current value of each announced property, recomputed only after
 // it was marked stale, and the value hosts were last told of. Every change
@@ -45,7 +45,7 @@ class SniChangeAnnouncer {
 
   std::function<VariantPtr(SniAnnounced)> compute;
   std::function<void(SniAnnounced, GVariant*)> announce;
-  std::array<Slot, 4> slots;
+  std::array<Slot, 5> slots;
   SourceId pending;
 };
 

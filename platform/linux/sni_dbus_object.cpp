@@ -27,6 +27,8 @@ constexpr const char* kIntrospection = R"xml(<node>
     <property name="AttentionIconPixmap" type="a(iiay)" access="read"/>
     <property name="AttentionMovieName" type="s" access="read"/>
     <property name="ToolTip" type="(sa(iiay)ss)" access="read"/>
+    <property name="XAyatanaLabel" type="s" access="read"/>
+    <property name="XAyatanaLabelGuide" type="s" access="read"/>
     <method name="ContextMenu"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
     <method name="Activate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
     <method name="SecondaryActivate"><arg name="x" type="i" direction="in"/><arg name="y" type="i" direction="in"/></method>
@@ -37,6 +39,7 @@ constexpr const char* kIntrospection = R"xml(<node>
     <signal name="NewOverlayIcon"/>
     <signal name="NewToolTip"/>
     <signal name="NewStatus"><arg name="status" type="s"/></signal>
+    <signal name="XAyatanaNewLabel"><arg name="label" type="s"/><arg name="guide" type="s"/></signal>
   </interface>
 </node>)xml";
 

@@ -3,17 +3,19 @@
 #include <optional>
 
 #include "platform/linux/cairo_image.h"
+#include "platform/linux/compact_pixmap.h"
 #include "platform/linux/title_pixmap.h"
 
 namespace platform::linuxdesktop {
 
 namespace {
 
-std::optional<Pixmap> renderAt(const SniButton& button, int scale) {
+std::optional<Pixmap> renderAt(const SniButton& button, TrayShape shape, int scale) {
+  if (showsCompactReading(button, shape)) return renderCompact(button.compactReading(), scale);
   if (const platform::Image* image = button.shownImage()) {
     const auto* drawable = dynamic_cast<const CairoImage*>(image);
     if (drawable == nullptr) return std::nullopt;
-    return drawable->render(scale);
+    return drawable->renderOnBackdrop(scale);
   }
   if (button.title().empty()) return std::nullopt;
   return renderTitle(button.title(), button.font(), scale);
@@ -27,11 +29,15 @@ void addPixmap(GVariantBuilder& builder, const Pixmap& pixmap) {
 
 }  // namespace
 
-VariantPtr iconPixmapsFor(const SniButton& button) {
+bool showsCompactReading(const SniButton& button, TrayShape shape) {
+  return shape == TrayShape::square && !button.compactReading().empty();
+}
+
+VariantPtr iconPixmapsFor(const SniButton& button, TrayShape shape) {
   GVariantBuilder builder;
   g_variant_builder_init(&builder, G_VARIANT_TYPE("a(iiay)"));
   for (const int scale : kIconScales) {
-    const std::optional<Pixmap> pixmap = renderAt(button, scale);
+    const std::optional<Pixmap> pixmap = renderAt(button, shape, scale);
     const bool complete = pixmap && pixmap->width > 0 && pixmap->height > 0 &&
                           pixmap->argb.size() == std::size_t{4} *
                                                      static_cast<std::size_t>(pixmap->width) *

@@ -2,6 +2,7 @@
 
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/sni_button.h"
+#include "platform/linux/tray_presentation.h"
 
 namespace platform::linuxdesktop {
 
@@ -10,11 +11,17 @@ namespace platform::linuxdesktop {
 inline constexpr int kIconScales[] = {1, 2};
 
 // The IconPixmap value (a(iiay), ARGB32 in network byte order) of a button,
-// one pixmap per scale in kIconScales: its shown image when it has one, drawn
-// by CairoImage; else its title, when not empty, drawn in white in its font;
-// else no pixmap. An image made by another Graphics, or one without pixels,
-// gives no pixmap either. A full reference.
-VariantPtr iconPixmapsFor(const SniButton& button);
+// one pixmap per scale in kIconScales, each on the tray backdrop: in the
+// square shape its compact reading when it has one (see renderCompact); else
+// its shown image when it has one, drawn by CairoImage; else its title, when
+// not empty, drawn in white in its font; else no pixmap. An image made by
+// another Graphics, or one without pixels, gives no pixmap either. A full
+// reference.
+VariantPtr iconPixmapsFor(const SniButton& button, TrayShape shape);
+
+// Whether the picture of the button in the shape is its compact reading:
+// then a new image alone does not change it.
+bool showsCompactReading(const SniButton& button, TrayShape shape);
 
 // A new floating a(iiay) with no pixmap, for the icons the item never shows.
 GVariant* newEmptyPixmaps();

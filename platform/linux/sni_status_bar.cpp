@@ -9,15 +9,38 @@
 namespace platform::linuxdesktop {
 
 SniStatusBar::SniStatusBar(GDBusConnection* connection, std::string programName,
-                           CurrentEvent& events)
+                           CurrentEvent& events, const platform::Environment& environment)
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       programName(std::move(programName)),
-      events(events) {}
+      events(events),
+      shapeFile(environment, [this] { presentToItems(); }),
+      hostWatch(
+          connection,
+          [this] {
+            hostProgram.reset();
+            presentToItems();
+          },
+          [this](std::optional<std::string> program) {
+            hostProgram = std::move(program);
+            presentToItems();
+          }) {}
 
 std::shared_ptr<platform::StatusItem> SniStatusBar::statusItem(double length) {
   ++itemCount;
-  return std::make_shared<SniStatusItem>(connection.get(), addressOf(getpid(), itemCount),
-                                         programName, events, length);
+  auto item = std::make_shared<SniStatusItem>(connection.get(), addressOf(getpid(), itemCount),
+                                              programName, events, length);
+  std::erase_if(items, [](const std::weak_ptr<SniStatusItem>& held) { return held.expired(); });
+  items.push_back(item);
+  presentToItems();
+  return item;
+}
+
+void SniStatusBar::presentToItems() {
+  std::optional<TrayPresentation> presentation;
+  if (hostProgram) presentation = presentationFor(*hostProgram, shapeFile.shape());
+  for (const std::weak_ptr<SniStatusItem>& held : items) {
+    if (const std::shared_ptr<SniStatusItem> item = held.lock()) item->present(presentation);
+  }
 }
 
 std::shared_ptr<platform::Menu> SniStatusBar::newMenu() { return std::make_shared<DbusmenuMenu>(); }

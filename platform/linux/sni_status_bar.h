@@ -1,13 +1,18 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <gio/gio.h>
 
+#include "platform/environment.h"
 #include "platform/linux/current_event.h"
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/sni_status_item.h"
+#include "platform/linux/tray_host_watch.h"
+#include "platform/linux/tray_shape_file.h"
 #include "platform/status_bar.h"
 
 namespace platform::linuxdesktop {
@@ -18,11 +23,16 @@ namespace platform::linuxdesktop {
 // /MenuBar and registers its bus name. Later items of the same process share
 // its connection, so they live at /StatusNotifierItem/<n> and /MenuBar/<n>
 // and register their object path, which hosts pair with the sender.
+//
+// The bar follows the tray host and the user's shape file and gives every
+// item the presentation they make (see presentationFor), again whenever the
+// watcher's owner or the file changes.
 class SniStatusBar : public platform::StatusBar {
  public:
   // The connection must be the process's shared session-bus connection; the
   // events are borrowed and must outlive every item.
-  SniStatusBar(GDBusConnection* connection, std::string programName, CurrentEvent& events);
+  SniStatusBar(GDBusConnection* connection, std::string programName, CurrentEvent& events,
+               const platform::Environment& environment);
 
   std::shared_ptr<platform::StatusItem> statusItem(double length) override;
   // A DbusmenuMenu, which items of this bar can serve.
@@ -32,10 +42,17 @@ class SniStatusBar : public platform::StatusBar {
   static SniItemAddress addressOf(long processId, int n);
 
  private:
+  void presentToItems();
+
   GObjectPtr<GDBusConnection> connection;
   std::string programName;
   CurrentEvent& events;
   int itemCount = 0;
+  std::vector<std::weak_ptr<SniStatusItem>> items;
+  // Absent while the watcher's owner is being identified or there is none.
+  std::optional<std::optional<std::string>> hostProgram;
+  TrayShapeFile shapeFile;
+  TrayHostWatch hostWatch;
 };
 
 }  // namespace platform::linuxdesktop

@@ -4,12 +4,21 @@
 
 #include "platform/linux/dbus_strings.h"
 #include "platform/linux/sni_icon_pixmaps.h"
+#include "platform/linux/tray_presentation.h"
 
 namespace platform::linuxdesktop {
 
 namespace {
 
 constexpr const char* kCategory = "SystemServices";
+
+// Icons of the freedesktop naming specification, for hosts that show a
+// themed icon beside the label; other programs name none.
+std::string themedIconOf(std::string_view programName) {
+  if (programName == "network-status-agent") return "network-transmit-receive";
+  if (programName == "sleep-status-agent") return "preferences-desktop-screensaver";
+  return {};
+}
 
 GVariant* text(const std::string& value) { return g_variant_new_string(validUtf8(value).c_str()); }
 
@@ -91,9 +100,20 @@ GVariant* SniStatusItem::property(std::string_view name) {
   if (name == "ItemIsMenu") return g_variant_new_boolean(FALSE);
   if (name == "WindowId") return g_variant_new_int32(0);
   if (name == "OverlayIconPixmap" || name == "AttentionIconPixmap") return newEmptyPixmaps();
-  const bool emptyText = name == "IconName" || name == "IconThemePath" ||
-                         name == "OverlayIconName" || name == "AttentionIconName" ||
-                         name == "AttentionMovieName";
+  if (name == "IconName") {
+    return text(shown().themedIcon ? themedIconOf(programName) : std::string{});
+  }
+  if (name == "XAyatanaLabel" || name == "XAyatanaLabelGuide") {
+    GVariant* value = announcer.current(SniAnnounced::label);
+    const char* labelText = nullptr;
+    const char* guide = nullptr;
+    g_variant_get(value, "(&s&s)", &labelText, &guide);
+    // Never declared empty: MATE hides an item whose label is empty.
+    if (*labelText == '\0') return nullptr;
+    return g_variant_new_string(name == "XAyatanaLabel" ? labelText : guide);
+  }
+  const bool emptyText = name == "IconThemePath" || name == "OverlayIconName" ||
+                         name == "AttentionIconName" || name == "AttentionMovieName";
   return emptyText ? g_variant_new_string("") : nullptr;
 }
 
@@ -110,7 +130,7 @@ VariantPtr SniStatusItem::compute(SniAnnounced property) const {
       value = text(model.title().empty() ? programName : model.title());
       break;
     case SniAnnounced::icon:
-      return iconPixmapsFor(model);
+      return iconPixmapsFor(model, shown().shape);
     case SniAnnounced::toolTip:
       value = g_variant_new("(s@a(iiay)ss)", "", newEmptyPixmaps(),
                             validUtf8(model.toolTip()).c_str(), "");
@@ -118,6 +138,11 @@ VariantPtr SniStatusItem::compute(SniAnnounced property) const {
     case SniAnnounced::status:
       value = g_variant_new_string(visible ? "Active" : "Passive");
       break;
+    case SniAnnounced::label: {
+      const auto [labelText, guide] = label();
+      value = g_variant_new("(ss)", labelText.c_str(), guide.c_str());
+      break;
+    }
   }
   return VariantPtr{g_variant_ref_sink(value)};
 }
@@ -136,9 +161,61 @@ void SniStatusItem::announce(SniAnnounced property, GVariant* value) {
     case SniAnnounced::status:
       object.emit("NewStatus", g_variant_new("(@s)", value));
       break;
+    case SniAnnounced::label:
+      object.emit("XAyatanaNewLabel", value);
+      break;
   }
 }
 
-bool SniStatusItem::readyToRegister() const { return !menuExport || menuExport->isExported(); }
+bool SniStatusItem::readyToRegister() const {
+  return presentation && (!menuExport || menuExport->isExported());
+}
+
+void SniStatusItem::present(std::optional<TrayPresentation> newPresentation) {
+  const bool changed = shown() != newPresentation.value_or(TrayPresentation{});
+  presentation = newPresentation;
+  if (changed) {
+    announcer.markStale(SniAnnounced::icon);
+    announcer.markStale(SniAnnounced::label);
+  }
+  // A host that appeared while its presentation was unknown hears of the
+  // item now.
+  if (presentation) registration.registerAgain();
+}
+
+void SniStatusItem::buttonChanged(SniButton::Change change) {
+  switch (change) {
+    case SniButton::Change::toolTip:
+      announcer.markStale(SniAnnounced::toolTip);
+      return;
+    case SniButton::Change::title:
+      announcer.markStale(SniAnnounced::title);
+      announcer.markStale(SniAnnounced::icon);
+      announcer.markStale(SniAnnounced::label);
+      return;
+    case SniButton::Change::compactReading:
+      announcer.markStale(SniAnnounced::label);
+      if (showsCompactReading(model, shown().shape)) announcer.markStale(SniAnnounced::icon);
+      return;
+    case SniButton::Change::image:
+      // The compact picture does not show the image: nothing to redraw.
+      if (!showsCompactReading(model, shown().shape)) announcer.markStale(SniAnnounced::icon);
+      return;
+  }
+}
+
+std::pair<std::string, std::string> SniStatusItem::label() const {
+  if (!shown().label) return {};
+  const auto& lines = model.compactReading();
+  if (lines.empty()) return {validUtf8(model.title()), validUtf8(model.title())};
+  std::string labelText;
+  std::string guide;
+  for (const platform::CompactLine& line : lines) {
+    const char* separator = labelText.empty() ? "" : " ";
+    labelText += separator + line.cue + line.text;
+    guide += separator + line.cue + line.widest;
+  }
+  return {validUtf8(labelText), validUtf8(guide)};
+}
 
 }  // namespace platform::linuxdesktop

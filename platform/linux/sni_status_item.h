@@ -1,8 +1,10 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include <gio/gio.h>
 
@@ -14,6 +16,7 @@
 #include "platform/linux/sni_change_announcer.h"
 #include "platform/linux/sni_dbus_object.h"
 #include "platform/linux/sni_watcher_registration.h"
+#include "platform/linux/tray_presentation.h"
 #include "platform/status_bar.h"
 
 namespace platform::linuxdesktop {
@@ -31,6 +34,14 @@ struct SniItemAddress {
 // served with dbusmenu, and hosts' clicks run the button's action. The item
 // is visible from the start; hidden, its status is Passive. The length has no
 // tray form and is only kept.
+//
+// What hosts are shown follows the tray host's presentation (see
+// TrayPresentation): the picture's shape; XAyatanaLabel with the compact
+// reading's lines (cue and text, one space apart) or else the title, and
+// XAyatanaLabelGuide with the widest texts, both declared only when the label
+// is wanted and not empty; IconName, a freedesktop icon for the program, only
+// for hosts that draw no pixmap. The item registers with a watcher only once
+// its host's presentation is known.
 class SniStatusItem : public platform::StatusItem, private SniObjectHandler {
  public:
   // The connection must be the process's shared session-bus connection (the
@@ -52,12 +63,19 @@ class SniStatusItem : public platform::StatusItem, private SniObjectHandler {
   // it away. A menu from another StatusBar counts as none.
   void setSecondaryClickMenu(std::shared_ptr<platform::Menu> menu) override;
 
+  // The tray host's presentation; absent while the host is being identified.
+  void present(std::optional<TrayPresentation> presentation);
+
  private:
   GVariant* property(std::string_view name) override;
   void clicked(int eventType) override;
   VariantPtr compute(SniAnnounced property) const;
   void announce(SniAnnounced property, GVariant* value);
   bool readyToRegister() const;
+  void buttonChanged(SniButton::Change change);
+  TrayPresentation shown() const { return presentation.value_or(TrayPresentation{}); }
+  // The label and its guide; empty when none is declared.
+  std::pair<std::string, std::string> label() const;
 
   GObjectPtr<GDBusConnection> connection;
   SniItemAddress address;
@@ -65,16 +83,10 @@ class SniStatusItem : public platform::StatusItem, private SniObjectHandler {
   CurrentEvent& events;
   double itemLength = 0.0;
   bool visible = true;
+  std::optional<TrayPresentation> presentation;
   std::shared_ptr<platform::Menu> attachedMenu;
   std::shared_ptr<DbusmenuMenu> secondaryClickMenu;
-  SniButton model{[this](SniButton::Change change) {
-    if (change == SniButton::Change::toolTip) {
-      announcer.markStale(SniAnnounced::toolTip);
-      return;
-    }
-    announcer.markStale(SniAnnounced::title);
-    announcer.markStale(SniAnnounced::icon);
-  }};
+  SniButton model{[this](SniButton::Change change) { buttonChanged(change); }};
   SniChangeAnnouncer announcer{
       [this](SniAnnounced property) { return compute(property); },
       [this](SniAnnounced property, GVariant* value) { announce(property, value); }};

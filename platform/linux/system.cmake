@@ -3,6 +3,7 @@
 add_library(platform_linux_system STATIC
   ${CMAKE_CURRENT_LIST_DIR}/background_gpu_utilization.cpp
   ${CMAKE_CURRENT_LIST_DIR}/cairo_image.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/compact_pixmap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_file_user_defaults.cpp
   ${CMAKE_CURRENT_LIST_DIR}/key_file_user_defaults_store.cpp
   ${CMAKE_CURRENT_LIST_DIR}/link_dump_parser.cpp
@@ -18,6 +19,8 @@ add_library(platform_linux_system STATIC
   ${CMAKE_CURRENT_LIST_DIR}/sysfs_gpu_busy.cpp
   ${CMAKE_CURRENT_LIST_DIR}/text_engine.cpp
   ${CMAKE_CURRENT_LIST_DIR}/title_pixmap.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tray_backdrop.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tray_presentation.cpp
 )
 # The GPU reading's helper thread.
 find_package(Threads REQUIRED)

@@ -11,23 +11,21 @@ namespace {
 
 constexpr platform::Color kWhite{.red = 1.0, .green = 1.0, .blue = 1.0, .alpha = 1.0};
 
-// Titles change seldom, but each change renders twice; one engine for the
-// process spares reloading the fonts every time.
-const std::shared_ptr<TextEngine>& titleEngine() {
+}  // namespace
+
+const std::shared_ptr<TextEngine>& trayTextEngine() {
   static const std::shared_ptr<TextEngine> engine = std::make_shared<TextEngine>();
   return engine;
 }
 
-}  // namespace
-
 Pixmap renderTitle(const std::string& title, const platform::Font& font, int scale) {
-  const std::shared_ptr<TextEngine>& engine = titleEngine();
+  const std::shared_ptr<TextEngine>& engine = trayTextEngine();
   const PangoLayoutPtr layout = engine->layout(title, font);
   const platform::Size text = layout ? TextEngine::logicalSize(layout.get()) : platform::Size{};
   CairoImage image({.width = std::ceil(text.width) + 2 * kTitlePadding, .height = kTitleHeight},
                    engine);
   image.drawText(title, {.x = kTitlePadding, .y = (kTitleHeight - text.height) / 2}, font, kWhite);
-  return image.render(scale);
+  return image.renderOnBackdrop(scale);
 }
 
 }  // namespace platform::linuxdesktop

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform/graphics.h"
@@ -7,14 +8,20 @@
 
 namespace platform::linuxdesktop {
 
-// A button title as a tray icon: the text in white (with the outline every
-// white text gets, see CairoImage) in the font, on a transparent image
-// kTitleHeight points high and as wide as the text rounded up plus
-// kTitlePadding on either side for the outline; the line box is centred
-// vertically. Rendered at `scale` pixels per point (see CairoImage::render).
+class TextEngine;
+
+// A button title as a tray icon: the text in white in the font, on the tray
+// backdrop (see tray_backdrop.h), kTitleHeight points high and as wide as the
+// text rounded up plus kTitlePadding on either side, plus the backdrop's
+// padding; the line box is centred vertically. Rendered at `scale` pixels
+// per point (see CairoImage::renderOnBackdrop).
 inline constexpr double kTitleHeight = 22.0;
 inline constexpr double kTitlePadding = 1.0;
 
 Pixmap renderTitle(const std::string& title, const platform::Font& font, int scale);
+
+// The text engine of the tray's own pictures, one for the process: they
+// change seldom, and one engine spares reloading the fonts every time.
+const std::shared_ptr<TextEngine>& trayTextEngine();
 
 }  // namespace platform::linuxdesktop

@@ -1,6 +1,7 @@
 #include "platform/linux/sni_status_item.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -17,6 +18,15 @@ std::vector<int> pixmapHeights(GVariant* pixmaps) {
     g_variant_get_child(pixmaps, i, "(ii@ay)", nullptr, &heights.emplace_back(), nullptr);
   }
   return heights;
+}
+
+std::vector<std::pair<int, int>> pixmapSizes(GVariant* pixmaps) {
+  std::vector<std::pair<int, int>> sizes;
+  for (gsize i = 0; pixmaps && i < g_variant_n_children(pixmaps); ++i) {
+    auto& [width, height] = sizes.emplace_back();
+    g_variant_get_child(pixmaps, i, "(ii@ay)", &width, &height, nullptr);
+  }
+  return sizes;
 }
 
 TEST_F(StatusItemTest, IconIsTheTitleAtScalesOneAndTwoAndNothingWithoutATitle) {
@@ -50,6 +60,41 @@ TEST_F(StatusItemTest, ChangeSignalsComeOncePerTurnAndOnlyForChangedBytes) {
   item->setVisible(false);
   ASSERT_TRUE(spinUntil([&] { return recorder.count("NewStatus ('Passive',)") == 1; }));
   EXPECT_EQ(printedProperty("Status"), "'Passive'");
+}
+
+TEST_F(StatusItemTest, LabelIsTheCompactReadingOrElseTheTitleAndNeverDeclaredEmpty) {
+  const auto item = newItem();
+  ASSERT_TRUE(waitForRegistration());
+  SignalRecorder recorder{host.get()};
+  const auto declared = [&] {
+    const VariantPtr all = callItem("GetAll", g_variant_new("(s)", kItemInterface),
+                                    "/StatusNotifierItem", "org.freedesktop.DBus.Properties");
+    return printed(all.get()).find("XAyatanaLabel") != std::string::npos;
+  };
+  // The test's own process is the tray host here: one not known, which
+  // gets the square and no themed icon.
+  EXPECT_FALSE(declared()) << "no title, no reading: no label";
+  EXPECT_EQ(printedProperty("IconName"), "''");
+  item->button()->setTitle("眠╮");
+  ASSERT_TRUE(spinUntil([&] { return recorder.count("XAyatanaNewLabel ('眠╮', '眠╮')") == 1; }));
+  EXPECT_EQ(printedProperty("XAyatanaLabel"), "'眠╮'");
+
+  const platform::Color red{1.0, 0.25, 0.19, 1.0};
+  const std::vector<platform::CompactLine> reading{{"↑", red, "1.2M", "888M"},
+                                                   {"↓", red, "0", "888M"}};
+  item->button()->setCompactReading(reading);
+  ASSERT_TRUE(spinUntil(
+      [&] { return recorder.count("XAyatanaNewLabel ('↑1.2M ↓0', '↑888M ↓888M')") == 1; }));
+  EXPECT_EQ(printedProperty("XAyatanaLabelGuide"), "'↑888M ↓888M'");
+  EXPECT_EQ(pixmapSizes(itemProperty("IconPixmap").get()),
+            (std::vector<std::pair<int, int>>{{22, 22}, {44, 44}}));
+  // The same reading again changes nothing a host sees.
+  item->button()->setCompactReading(reading);
+  item->button()->setTitle("");
+  spinUntil([] { return false; }, 30ms);
+  roundTrip(host.get(), itemBusName().c_str());
+  EXPECT_EQ(recorder.count("XAyatanaNewLabel "), 2);
+  EXPECT_EQ(recorder.count("NewIcon "), 2) << "the title's picture, then the reading's";
 }
 
 struct ClickCase {

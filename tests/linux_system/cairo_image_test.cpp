@@ -1,16 +1,21 @@
 #include "platform/linux/cairo_image.h"
 
+#include <algorithm>
+
 #include <cmath>
 #include <cstddef>
 #include <functional>
 #include <memory>
 #include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/compact_pixmap.h"
 #include "platform/linux/pango_graphics.h"
 #include "platform/linux/text_engine.h"
 #include "platform/linux/title_pixmap.h"
+#include "platform/linux/tray_backdrop.h"
 
 namespace platform::linuxdesktop {
 namespace {
@@ -32,15 +37,31 @@ int countPixels(const Pixmap& pixmap, const std::function<bool(const Pixel&)>& m
 bool isInked(const Pixel& pixel) { return pixel.alpha > 0; }
 
 // White and mostly covered (antialiased strokes of small text rarely cover a
-// pixel completely); any grey from an outline underneath would fail it.
+// pixel completely).
 bool isWhite(const Pixel& pixel) {
   return pixel.alpha >= 160 && pixel.red >= 245 && pixel.green >= 245 && pixel.blue >= 245;
 }
 
-// The outline's colour: dark grey, partly transparent.
-bool isDarkTranslucent(const Pixel& pixel) {
-  return pixel.alpha > 0 && pixel.alpha < 200 && pixel.red < 100 && pixel.green < 100 &&
-         pixel.blue < 100;
+// Bright on the backdrop: text drawn over it, blended with it or not.
+bool isBright(const Pixel& pixel) {
+  return pixel.alpha == 255 && pixel.red + pixel.green + pixel.blue >= 3 * 200;
+}
+
+bool isBackdrop(const Pixel& pixel) {
+  return pixel.alpha == 255 && pixel.red == 28 && pixel.green == 28 && pixel.blue == 28;
+}
+
+const Pixel& at(const std::vector<Pixel>& pixels, const Pixmap& pixmap, int x, int y) {
+  return pixels[static_cast<std::size_t>(y * pixmap.width + x)];
+}
+
+std::vector<Pixel> pixelsOf(const Pixmap& pixmap) {
+  std::vector<Pixel> pixels;
+  countPixels(pixmap, [&](const Pixel& pixel) {
+    pixels.push_back(pixel);
+    return false;
+  });
+  return pixels;
 }
 
 constexpr platform::Font kRateFont{platform::FontFace::monospacedDigitSystem, 10.0,
@@ -50,23 +71,40 @@ constexpr platform::Font kTitleFont{platform::FontFace::system, 14.0,
 
 CairoImage image(double width) { return CairoImage({width, 22.0}, std::make_shared<TextEngine>()); }
 
-TEST(CairoImageTest, ImageIsWholePointsTimesScaleAndWhiteTextStaysWhiteInsideADarkOutline) {
-  for (const auto& [scale, alpha] : {std::pair{1, 1.0}, std::pair{2, 0.72}}) {
+TEST(CairoImageTest, ImageIsWholePointsTimesScaleAndOnTheBackdropPaddedWithRoundedCorners) {
+  for (const int scale : {1, 2}) {
     CairoImage drawn = image(56.2);
-    drawn.drawText("123 KB/s", {10.0, 9.0}, kRateFont, {1.0, 1.0, 1.0, alpha});
+    drawn.drawText("123 KB/s", {10.0, 9.0}, kRateFont, {1.0, 1.0, 1.0, 1.0});
     const Pixmap pixmap = drawn.render(scale);
     EXPECT_EQ(pixmap.width, 57 * scale);
     EXPECT_EQ(pixmap.height, 22 * scale);
     EXPECT_EQ(pixmap.argb.size(), static_cast<std::size_t>(57 * 22 * 4 * scale * scale));
-    EXPECT_GT(countPixels(pixmap, isWhite), 10 * scale * scale) << alpha;
-    EXPECT_GT(countPixels(pixmap, isDarkTranslucent), 10 * scale) << alpha;
-    // Nothing, outline included, lies more than a point left of x = 10.
+    EXPECT_GT(countPixels(pixmap, isWhite), 10 * scale * scale);
+    // Nothing lies more than a point left of x = 10.
     EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return isInked(p) && p.x < 9 * scale; }),
               0);
+
+    const Pixmap framed = drawn.renderOnBackdrop(scale);
+    ASSERT_EQ(framed.width, (57 + 2 * static_cast<int>(kBackdropPadding)) * scale);
+    ASSERT_EQ(framed.height, 22 * scale);
+    const std::vector<Pixel> pixels = pixelsOf(framed);
+    EXPECT_LT(at(pixels, framed, 0, 0).alpha, 64) << "a rounded corner";
+    EXPECT_TRUE(isBackdrop(at(pixels, framed, framed.width / 2, 0)));
+    EXPECT_TRUE(isBackdrop(at(pixels, framed, 1 * scale, framed.height / 2)));
+    // The text moves right by the padding.
+    EXPECT_GT(countPixels(framed, isBright), 10 * scale * scale);
+    EXPECT_EQ(countPixels(framed,
+                          [&](const Pixel& p) {
+                            return isBright(p) && p.x < (9 + kBackdropPadding) * scale;
+                          }),
+              0);
+    EXPECT_LT(countPixels(framed, [](const Pixel& p) { return p.alpha > 0 && p.alpha < 255; }),
+              4 * 6 * scale)
+        << "only the corners' arcs are translucent";
   }
 }
 
-TEST(CairoImageTest, UploadArrowIsRedWithoutOutline) {
+TEST(CairoImageTest, UploadArrowKeepsItsExactRed) {
   CairoImage drawn = image(10.0);
   drawn.drawText("↑", {0.0, 12.2}, {platform::FontFace::system, 8.0}, {1.0, 0.25, 0.19, 1.0});
   const Pixmap pixmap = drawn.render(2);
@@ -78,10 +116,11 @@ TEST(CairoImageTest, UploadArrowIsRedWithoutOutline) {
             0);
 }
 
-TEST(TitlePixmapTest, TitleIsItsWidthRoundedUpPlusPaddingAnd22HighInWhiteOnAnOutline) {
+TEST(TitlePixmapTest, TitleIsItsWidthRoundedUpPlusPaddingAnd22HighInWhiteOnTheBackdrop) {
   PangoGraphics graphics;
   for (const char* title : {"醒┃", "眠╮"}) {
-    const double points = std::ceil(graphics.textWidth(title, kTitleFont)) + 2 * kTitlePadding;
+    const double points =
+        std::ceil(graphics.textWidth(title, kTitleFont)) + 2 * kTitlePadding + 2 * kBackdropPadding;
     for (const int scale : {1, 2}) {
       const Pixmap pixmap = renderTitle(title, kTitleFont, scale);
       EXPECT_EQ(pixmap.width, static_cast<int>(points) * scale) << title;
@@ -89,11 +128,54 @@ TEST(TitlePixmapTest, TitleIsItsWidthRoundedUpPlusPaddingAnd22HighInWhiteOnAnOut
     }
     // The Han character fills the left half, the box-drawing one the right.
     const Pixmap pixmap = renderTitle(title, kTitleFont, 2);
-    EXPECT_GT(countPixels(pixmap, isDarkTranslucent), 20) << title;
+    EXPECT_GT(countPixels(pixmap, isBackdrop), pixmap.width * pixmap.height / 2) << title;
     const int half = pixmap.width / 2;
-    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return isWhite(p) && p.x < half; }), 50);
-    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return isWhite(p) && p.x >= half; }), 5);
+    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return isBright(p) && p.x < half; }), 50);
+    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return isBright(p) && p.x >= half; }), 5);
   }
+}
+
+struct CompactCase {
+  std::vector<platform::CompactLine> lines;
+  int scale = 1;
+};
+
+TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourFillingTheSquare) {
+  const platform::Color red{1.0, 0.25, 0.19, 1.0};
+  const platform::Color blue{0.11, 0.55, 1.0, 1.0};
+  const auto lines = [&](const char* upload, const char* download) {
+    return std::vector<platform::CompactLine>{{"↑", red, upload, "888M"},
+                                              {"↓", blue, download, "888M"}};
+  };
+  const CompactCase cases[] = {{lines("888M", "1.2K"), 1}, {lines("0", "999G"), 2}};
+  for (const CompactCase& compact : cases) {
+    SCOPED_TRACE(compact.lines[0].text + " " + compact.lines[1].text);
+    const Pixmap pixmap = renderCompact(compact.lines, compact.scale);
+    ASSERT_EQ(pixmap.width, 22 * compact.scale);
+    ASSERT_EQ(pixmap.height, 22 * compact.scale);
+    const int half = pixmap.height / 2;
+    // Reddish ink only above the middle, bluish only below it.
+    const auto reddish = [](const Pixel& p) { return p.red > p.blue + 40; };
+    const auto bluish = [](const Pixel& p) { return p.blue > p.red + 40; };
+    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return reddish(p) && p.y < half; }), 10);
+    EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return reddish(p) && p.y >= half; }), 0);
+    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && p.y >= half; }), 10);
+    EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && p.y < half; }), 0);
+    // Each row's ink is at least 7 points high and within the square.
+    for (const auto& [top, bottom] : {std::pair{0, half}, std::pair{half, pixmap.height}}) {
+      int first = pixmap.height;
+      int last = -1;
+      countPixels(pixmap, [&](const Pixel& p) {
+        if (p.y >= top && p.y < bottom && (reddish(p) || bluish(p)) && p.alpha == 255) {
+          first = std::min(first, p.y);
+          last = std::max(last, p.y);
+        }
+        return false;
+      });
+      EXPECT_GE(last - first + 1, 7 * compact.scale) << "rows " << top << "-" << bottom;
+    }
+  }
+  EXPECT_TRUE(renderCompact({}, 1).argb.empty());
 }
 
 }  // namespace

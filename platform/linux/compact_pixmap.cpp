@@ -1,0 +1,76 @@
+#include "platform/linux/compact_pixmap.h"
+
+#include <algorithm>
+
+#include <pango/pangocairo.h>
+
+#include "platform/linux/glib_handles.h"
+#include "platform/linux/text_engine.h"
+#include "platform/linux/title_pixmap.h"
+#include "platform/linux/tray_backdrop.h"
+
+namespace platform::linuxdesktop {
+namespace {
+
+// Inside the backdrop: a point of margin all round.
+constexpr double kMargin = 1.0;
+// Digits are about 0.73 of the font size high: two rows of 8-point digits
+// fit 22 points with a gap.
+constexpr double kFontShare = 1.1;
+constexpr double kRowGap = 1.0;
+constexpr double kWhiteShare = 0.5;
+
+platform::Color lightened(const platform::Color& color) {
+  const auto mix = [](double value) {
+    return std::clamp(value, 0.0, 1.0) * (1 - kWhiteShare) + kWhiteShare;
+  };
+  return {mix(color.red), mix(color.green), mix(color.blue), 1.0};
+}
+
+// Draws the text's ink centred in the box, as high as its font makes it and
+// at most as wide as the box.
+void drawFitted(cairo_t* cairo, PangoLayout* layout, double left, double top, double width,
+                double height) {
+  PangoRectangle ink{};
+  pango_layout_get_extents(layout, &ink, nullptr);
+  const double inkWidth = static_cast<double>(ink.width) / PANGO_SCALE;
+  const double inkHeight = static_cast<double>(ink.height) / PANGO_SCALE;
+  if (!(inkWidth > 0) || !(inkHeight > 0)) return;
+  const double narrowing = std::min(1.0, width / inkWidth);
+  cairo_save(cairo);
+  cairo_translate(cairo, left + (width - inkWidth * narrowing) / 2, top + (height - inkHeight) / 2);
+  cairo_scale(cairo, narrowing, 1.0);
+  cairo_move_to(cairo, -static_cast<double>(ink.x) / PANGO_SCALE,
+                -static_cast<double>(ink.y) / PANGO_SCALE);
+  pango_cairo_show_layout(cairo, layout);
+  cairo_restore(cairo);
+}
+
+}  // namespace
+
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, int scale) {
+  if (lines.empty()) return {};
+  scale = std::clamp(scale, 1, 4);
+  const int side = static_cast<int>(kCompactSide) * scale;
+  const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+  const CairoPtr cairo(cairo_create(surface.get()));
+  if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
+  cairo_scale(cairo.get(), scale, scale);
+  paintBackdrop(cairo.get(), kCompactSide, kCompactSide);
+  const double rows = static_cast<double>(lines.size());
+  const double rowHeight = (kCompactSide - 2 * kMargin - (rows - 1) * kRowGap) / rows;
+  const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
+                            platform::FontWeight::semibold};
+  for (std::size_t row = 0; row < lines.size(); ++row) {
+    const PangoLayoutPtr layout = trayTextEngine()->layout(lines[row].text, font);
+    if (!layout) continue;
+    const platform::Color color = lightened(lines[row].cueColor);
+    cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
+    drawFitted(cairo.get(), layout.get(), kMargin,
+               kMargin + static_cast<double>(row) * (rowHeight + kRowGap),
+               kCompactSide - 2 * kMargin, rowHeight);
+  }
+  return pixmapFromSurface(surface.get());
+}
+
+}  // namespace platform::linuxdesktop

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <vector>
+
+#include "platform/linux/pixmap.h"
+#include "platform/status_bar.h"
+
+namespace platform::linuxdesktop {
+
+// The side of the compact picture in points: the size of the square a
+// squeezing tray gives an icon.
+inline constexpr double kCompactSide = 22.0;
+
+// A compact reading as a square tray icon on the backdrop: one row per line,
+// top to bottom, each line's text centred in its row in the cue's colour
+// lightened halfway to white (legible on the backdrop, still telling the
+// lines apart), as large as the row allows and narrowed to the square's
+// width when too wide. The cue marks themselves are left out: the colour is
+// the cue. kCompactSide * scale pixels square; empty for no lines.
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, int scale);
+
+}  // namespace platform::linuxdesktop

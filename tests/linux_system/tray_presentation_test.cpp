@@ -1,0 +1,65 @@
+#include "platform/linux/tray_presentation.h"
+
+#include <unistd.h>
+
+#include <optional>
+#include <string>
+
+#include <gtest/gtest.h>
+
+namespace platform::linuxdesktop {
+namespace {
+
+struct PresentationCase {
+  std::optional<std::string> host;
+  std::optional<TrayShape> userShape;
+  TrayPresentation expected;
+};
+
+TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithALabel) {
+  const TrayPresentation wide{TrayShape::wide, true, false};
+  const TrayPresentation square{TrayShape::square, true, false};
+  const TrayPresentation mate{TrayShape::wide, false, false};
+  const PresentationCase cases[] = {
+      {"notification-area-applet", {}, mate},
+      {"mate-panel", {}, mate},
+      {"wrapper-2.0", {}, square},
+      {"lxqt-panel", {}, square},
+      {"waybar", {}, wide},
+      {"ayatana-indicator-application-service", {}, {TrayShape::square, true, true}},
+      // /proc's comm: the first 15 bytes.
+      {"ayatana-indicat", {}, {TrayShape::square, true, true}},
+      {"ayatana-indica", {}, square},
+      {"plasmashell", {}, square},
+      {std::nullopt, {}, square},
+      {"", {}, square},
+      {"waybar", TrayShape::square, square},
+      {"mate-panel", TrayShape::square, {TrayShape::square, false, false}},
+      {"plasmashell", TrayShape::wide, wide},
+  };
+  for (const PresentationCase& entry : cases) {
+    SCOPED_TRACE(entry.host.value_or("(unknown)"));
+    EXPECT_EQ(presentationFor(entry.host, entry.userShape), entry.expected);
+  }
+}
+
+TEST(TrayPresentationTest, ShapeTextIsWideOrSquareInAnyCaseAndAnythingElseIsNoChoice) {
+  const std::pair<const char*, std::optional<TrayShape>> cases[] = {
+      {"wide", TrayShape::wide},
+      {" Square\t", TrayShape::square},
+      {"WIDE", TrayShape::wide},
+      {"auto", std::nullopt},
+      {"", std::nullopt},
+      {"squares", std::nullopt},
+      {"wide square", std::nullopt},
+  };
+  for (const auto& [text, shape] : cases) EXPECT_EQ(parseTrayShape(text), shape) << text;
+}
+
+TEST(TrayPresentationTest, AProcessIsNamedByItsExecutableAndAMissingOneByNothing) {
+  EXPECT_EQ(programOfProcess(static_cast<unsigned>(getpid())), "linux_system_tests");
+  EXPECT_EQ(programOfProcess(0), std::nullopt);
+}
+
+}  // namespace
+}  // namespace platform::linuxdesktop
