@@ -50,6 +50,8 @@ class AgentFixture : public ::testing::Test {
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
   // Ends the private dbus-daemon, as a logout does.
   void stopBus() { bus.reset(); }
+  // What every program started here gets.
+  const Strings& programEnvironment() const { return environment; }
 
   // Set before SetUp: a bus any user may join, for an agent run as another
   // user; and an X display (":N") for the bus and every program.

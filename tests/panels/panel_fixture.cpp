@@ -1,30 +1,108 @@
 #include "tests/panels/panel_fixture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <thread>
 
 namespace e2e {
+namespace {
 
-void PanelFixture::SetUp() {
-  for (const std::string program : {"Xvfb", "import", "convert", panel.c_str()}) {
-    if (std::system(("command -v " + program + " >/dev/null").c_str()) != 0) {
-      GTEST_SKIP() << program << " is not installed";
-    }
+// sway refuses to run as root; it runs as nobody.
+constexpr const char* kUser = "65534";
+
+bool installed(const std::string& program) {
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+Strings asUser(Strings command) {
+  command.insert(command.begin(), {"setpriv", std::string{"--reuid="} + kUser,
+                                   std::string{"--regid="} + kUser, "--clear-groups"});
+  return command;
+}
+
+}  // namespace
+
+void PanelFixture::startPanel(const PanelSetup& setup) {
+  server = setup.server;
+  Strings required = setup.required;
+  required.push_back(setup.command.front());
+  if (server == PanelSetup::Server::x11) {
+    required.insert(required.end(), {"Xvfb", "import"});
+  } else {
+    required.insert(required.end(), {"sway", "grim", "setpriv"});
+    if (getuid() != 0) GTEST_SKIP() << "sway runs as another user, which needs root here";
   }
-  // Xvfb picks a free display itself and writes its number once it accepts
-  // clients, so that parallel servers never collide.
-  xServer = std::make_unique<Process>(
-      Strings{"Xvfb", "-displayfd", "1", "-screen", "0", screenSize, "-nolisten", "tcp"},
-      Strings{std::string{"PATH="} + std::getenv("PATH")});
-  const auto number = xServer->next([](const std::string& line) { return !line.empty(); }, 20s);
-  ASSERT_TRUE(number) << "Xvfb did not start";
-  display = ":" + *number;
+  for (const std::string& program : required) {
+    if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+  }
+  if (server == PanelSetup::Server::x11) {
+    // Xvfb picks a free display itself and writes its number once it
+    // accepts clients, so that parallel servers never collide.
+    displayServer = std::make_unique<Process>(
+        Strings{"Xvfb", "-displayfd", "1", "-screen", "0", setup.screen, "-nolisten", "tcp"},
+        Strings{std::string{"PATH="} + std::getenv("PATH")});
+    const auto number =
+        displayServer->next([](const std::string& line) { return !line.empty(); }, 20s);
+    ASSERT_TRUE(number) << "Xvfb did not start";
+    display = ":" + *number;
+  } else {
+    busForEveryone = true;
+  }
   AgentFixture::SetUp();
+  for (const auto& [path, contents] : setup.files) writeFile(path, contents);
+  if (server == PanelSetup::Server::x11) {
+    start(setup.command);
+  } else {
+    const auto failure = startSway(setup);
+    ASSERT_FALSE(failure) << *failure;
+  }
+  ASSERT_TRUE(waitForBusNames({"org.kde.StatusNotifierWatcher"}))
+      << "the panel's tray never started";
+}
+
+std::optional<std::string> PanelFixture::startSway(const PanelSetup& setup) {
+  runtime = home + "/wayland";
+  mkdir(runtime.c_str(), 0700);
+  if (chown(runtime.c_str(), 65534, 65534) != 0) return "cannot hand the runtime folder over";
+  writeFile("config/sway/config", "output HEADLESS-1 resolution " + setup.screen +
+                                      "\nbar {\n  swaybar_command " + setup.command.front() +
+                                      "\n}\n");
+  Strings variables = programEnvironment();
+  std::erase_if(variables, [](const std::string& variable) {
+    return variable.starts_with("HOME=") || variable.starts_with("XDG_RUNTIME_DIR=");
+  });
+  variables.insert(variables.end(),
+                   {"HOME=" + runtime, "XDG_RUNTIME_DIR=" + runtime, "WLR_BACKENDS=headless",
+                    "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"});
+  displayServer = std::make_unique<Process>(asUser({"sway"}), variables);
+  for (const auto deadline = Clock::now() + 20s; Clock::now() < deadline;) {
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(runtime, ignored)) {
+      const std::string name = entry.path().filename().string();
+      if (name.starts_with("wayland-") && !name.ends_with(".lock")) waylandDisplay = name;
+    }
+    if (!waylandDisplay.empty()) return std::nullopt;
+    std::this_thread::sleep_for(50ms);
+  }
+  return "sway did not start";
 }
 
 std::optional<Image> PanelFixture::screenshot() {
-  const std::string path = home + "/shot.ppm";
-  if (!run({"import", "-window", "root", "-depth", "8", path})) return std::nullopt;
+  std::string path = home + "/shot.ppm";
+  if (server == PanelSetup::Server::x11) {
+    if (!run({"import", "-window", "root", "-depth", "8", path})) return std::nullopt;
+  } else {
+    // grim runs as sway's user, so it writes into sway's folder.
+    path = runtime + "/shot.ppm";
+    Process grim{asUser({"grim", "-t", "ppm", path}),
+                 {std::string{"PATH="} + std::getenv("PATH"), "XDG_RUNTIME_DIR=" + runtime,
+                  "WAYLAND_DISPLAY=" + waylandDisplay}};
+    if (grim.waitForExit(10s) != 0) return std::nullopt;
+  }
   Image image{0, 0, readFile(path)};
   int header = 0;
   // A binary PPM: "P6", width, height, 255 and one white space, then pixels.

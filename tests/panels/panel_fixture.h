@@ -4,6 +4,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/e2e/agent_fixture.h"
 
@@ -23,23 +25,41 @@ struct Image {
   }
 };
 
-// An agent test on a headless X server of its own, for a real panel. The
-// bus starts with DISPLAY set, as the panels' D-Bus activated helpers need
-// it. Skips when Xvfb, ImageMagick or `panelProgram` is missing.
+// How one panel runs headless.
+struct PanelSetup {
+  enum class Server { x11, sway };
+  Server server = Server::x11;
+  // The Xvfb screen, or sway's output resolution.
+  std::string screen;
+  // The panel's command line; under sway, the bar command.
+  Strings command;
+  // Files written into HOME before the panel starts: path and contents.
+  std::vector<std::pair<std::string, std::string>> files;
+  // Programs beyond the command's own that must be installed.
+  Strings required;
+};
+
+// An agent test on a headless display of its own with a real panel: Xvfb,
+// its bus started with DISPLAY set (the panels' D-Bus activated helpers need
+// it); or sway's headless backend, run as an unprivileged user (sway refuses
+// root) with a runtime folder of its own, on a bus any user may join. Skips
+// when a program it needs is missing.
 class PanelFixture : public AgentFixture {
  protected:
-  PanelFixture(std::string panelProgram, std::string screen)
-      : panel(std::move(panelProgram)), screenSize(std::move(screen)) {}
-  void SetUp() override;
+  // Starts the display, the bus and the panel, and waits for its watcher.
+  void startPanel(const PanelSetup& setup);
 
-  // The root window now; absent when it could not be taken.
+  // The whole screen now; absent when it could not be taken.
   std::optional<Image> screenshot();
 
-  const std::string panel;
-
  private:
-  const std::string screenSize;
-  std::unique_ptr<Process> xServer;
+  std::optional<std::string> startSway(const PanelSetup& setup);
+
+  PanelSetup::Server server = PanelSetup::Server::x11;
+  std::unique_ptr<Process> displayServer;
+  // Under sway: its runtime folder and the Wayland socket's name.
+  std::string runtime;
+  std::string waylandDisplay;
 };
 
 }  // namespace e2e

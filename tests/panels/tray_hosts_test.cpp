@@ -1,0 +1,303 @@
+#include <signal.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <regex>
+#include <thread>
+
+#include "tests/panels/tray_picture.h"
+
+namespace e2e {
+namespace {
+
+enum class Shows { widePicture, squarePicture, label };
+
+struct HostCase {
+  std::string name;
+  PanelSetup setup;
+  // The screen rows of the panel with the tray.
+  int top = 0;
+  int bottom = 0;
+  // What the network item shows there; the sleep item shows its title as a
+  // picture wherever pictures are drawn, and as the label otherwise.
+  Shows network = Shows::squarePicture;
+};
+
+// A top panel holding only the `plugin` (Xfce's tray is "systray"); dark
+// when `dark`, as Xfce ships its default panel.
+std::string xfcePanel(const std::string& plugin, bool dark) {
+  return R"(<channel name="xfce4-panel" version="1.0"><property name="configver" type="int" value="2"/>
+<property name="panels" type="array"><value type="int" value="1"/>)" +
+         std::string{dark ? R"(<property name="dark-mode" type="bool" value="true"/>)" : ""} +
+         R"(<property name="panel-1" type="empty"><property name="position" type="string" value="p=6;x=0;y=0"/>
+<property name="size" type="uint" value="26"/><property name="plugin-ids" type="array">
+<value type="int" value="1"/></property></property></property><property name="plugins" type="empty">
+<property name="plugin-1" type="string" value=")" +
+         plugin + R"("/></property></channel>)";
+}
+
+constexpr const char* kXfceConfig = "config/xfce4/xfconf/xfce-perchannel-xml/xfce4-panel.xml";
+constexpr const char* kIndicatorService =
+    "/usr/libexec/ayatana-indicator-application/ayatana-indicator-application-service";
+
+HostCase xfce(const std::string& name, bool dark) {
+  return {name,
+          {PanelSetup::Server::x11,
+           "800x100x24",
+           {"xfce4-panel", "--disable-wm-check"},
+           {{kXfceConfig, xfcePanel("systray", dark)}},
+           {}},
+          0,
+          26,
+          Shows::squarePicture};
+}
+
+// MATE's default layout; the dark one through a key-file settings backend
+// that colours the top panel.
+HostCase mate(const std::string& name, bool dark) {
+  const std::string backend = dark ? "GSETTINGS_BACKEND=keyfile" : "GSETTINGS_BACKEND=memory";
+  return {name,
+          {PanelSetup::Server::x11,
+           // 200 pixels high: on a lower screen MATE makes its panels
+           // shorter than their applets and cuts the icons off.
+           "800x200x24",
+           {"env", backend, "mate-panel"},
+           {{"config/glib-2.0/settings/keyfile",
+             "[org/mate/panel/toplevels/top/background]\ntype='color'\ncolor='rgb(40,40,40)'\n"}},
+           {}},
+          0,
+          30,
+          Shows::widePicture};
+}
+
+std::vector<HostCase> hosts() {
+  return {
+      mate("MateLight", false),
+      mate("MateDark", true),
+      xfce("XfceLight", false),
+      xfce("XfceDark", true),
+      {"Lxqt",
+       {PanelSetup::Server::x11,
+        "800x100x24",
+        {"lxqt-panel"},
+        {{"config/lxqt/panel.conf",
+          "panels=panel1\n[panel1]\nplugins=statusnotifier\nposition=Top\ndesktop=0\n"
+          "[statusnotifier]\ntype=statusnotifier\nalignment=Left\n"}},
+        {}},
+       0,
+       40,
+       Shows::squarePicture},
+      {"Waybar",
+       {PanelSetup::Server::sway,
+        "800x200",
+        {"waybar"},
+        {{"config/waybar/config",
+          R"({"position": "top", "height": 30, "modules-right": ["tray"], "tray": {"icon-size": 21}})"}},
+        {}},
+       0,
+       30,
+       Shows::widePicture},
+      {"XfceIndicator",
+       {PanelSetup::Server::x11,
+        "800x100x24",
+        {"sh", "-c", std::string{kIndicatorService} + " & exec xfce4-panel --disable-wm-check"},
+        {{kXfceConfig, xfcePanel("indicator", false)}},
+        {"xfce4-panel", kIndicatorService,
+         "/usr/lib/x86_64-linux-gnu/xfce4/panel/plugins/libindicator-plugin.so"}},
+       0,
+       26,
+       Shows::label},
+  };
+}
+
+struct AgentCase {
+  std::string name;
+  const char* program;
+  const char* id;
+};
+
+void PrintTo(const HostCase& host, std::ostream* out) { *out << host.name; }
+void PrintTo(const AgentCase& agent, std::ostream* out) { *out << agent.name; }
+
+const AgentCase kAgents[] = {{"Network", kNetworkAgent, kNetworkAgentId},
+                             {"Sleep", kSleepAgent, kSleepAgentId}};
+
+// WCAG's least contrast for text.
+constexpr double kMinimumContrast = 4.5;
+// The squeezing hosts give an icon a 22 px square; a digit row at least 7 px.
+constexpr int kSquareSide = 22;
+constexpr int kMinimumDigitHeight = 7;
+constexpr double kProportionTolerance = 0.15;
+constexpr int kCharacterWidth = 8;
+// Ink the panel draws: text or icon pixels against the panel's colour.
+constexpr double kInkContrast = 3.0;
+
+// The columns of the box that hold ink against its most common colour.
+int inkColumns(const Image& shot, const Box& box) {
+  std::map<Rgb, int> counts;
+  for (int y = box.top; y < box.bottom; ++y) {
+    for (int x = box.left; x < box.right; ++x) ++counts[shot.at(x, y)];
+  }
+  const Rgb panel =
+      std::ranges::max_element(counts, {}, [](const auto& entry) { return entry.second; })->first;
+  int columns = 0;
+  for (int x = box.left; x < box.right; ++x) {
+    bool ink = false;
+    for (int y = box.top; y < box.bottom && !ink; ++y) {
+      ink = contrastRatio(shot.at(x, y), panel) >= kInkContrast;
+    }
+    columns += ink ? 1 : 0;
+  }
+  return columns;
+}
+
+class TrayHostTest : public PanelFixture,
+                     public ::testing::WithParamInterface<std::tuple<HostCase, AgentCase>> {
+ protected:
+  const HostCase& host() const { return std::get<0>(GetParam()); }
+  const AgentCase& agent() const { return std::get<1>(GetParam()); }
+
+  void SetUp() override { startPanel(host().setup); }
+
+  // The item's picture once two screenshots apart agree on it.
+  std::optional<std::pair<Image, PictureMeasure>> settledPicture(Clock::duration limit) {
+    for (const auto deadline = Clock::now() + limit; Clock::now() < deadline;) {
+      const auto first = screenshot();
+      std::this_thread::sleep_for(300ms);
+      const auto second = screenshot();
+      if (!first || !second) continue;
+      const auto measure = measurePicture(*second, host().top, host().bottom);
+      const auto earlier = measurePicture(*first, host().top, host().bottom);
+      if (measure && earlier && measure->box == earlier->box) return std::pair{*second, *measure};
+    }
+    return std::nullopt;
+  }
+
+  // What changed on the panel since `before`, once two screenshots apart
+  // agree on it.
+  std::optional<std::pair<Image, Box>> settledChange(const Image& before, Clock::duration limit) {
+    for (const auto deadline = Clock::now() + limit; Clock::now() < deadline;) {
+      const auto first = screenshot();
+      std::this_thread::sleep_for(300ms);
+      const auto second = screenshot();
+      if (!first || !second) continue;
+      const auto box = changedBox(before, *second, host().top, host().bottom);
+      if (box && box == changedBox(before, *first, host().top, host().bottom) &&
+          inkColumns(*second, *box) > 0) {
+        return std::pair{*second, *box};
+      }
+    }
+    return std::nullopt;
+  }
+
+  // The item's icon proportion as drawn, from `tray-view list`.
+  std::optional<double> drawnProportion() {
+    const auto items = run({kTrayView, "list"});
+    const std::regex icon{"item " + std::string{agent().id} + " .* icon=([0-9]+)x([0-9]+)"};
+    std::smatch match;
+    for (const auto& line : items.value_or(Strings{})) {
+      if (std::regex_search(line, match, icon)) return std::stod(match[1]) / std::stod(match[2]);
+    }
+    return std::nullopt;
+  }
+
+  std::string itemProperty(const Process& agentProcess, const std::string& name) {
+    const auto reply =
+        run({"gdbus", "call", "--session", "--dest", itemBusName(agentProcess), "--object-path",
+             "/StatusNotifierItem", "--method", "org.freedesktop.DBus.Properties.Get",
+             "org.kde.StatusNotifierItem", name});
+    return reply && !reply->empty() ? reply->front() : "";
+  }
+};
+
+TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
+  const bool network = agent().program == std::string{kNetworkAgent};
+  const Shows shows = network
+                          ? host().network
+                          : (host().network == Shows::label ? Shows::label : Shows::widePicture);
+  const auto before = screenshot();
+  ASSERT_TRUE(before);
+  Process& item = startAgent(agent().program, std::to_string(startSleeper().id()));
+  if (shows == Shows::label) {
+    // No picture: the label as text beside a themed icon the theme has.
+    const auto changed = settledChange(*before, 20s);
+    ASSERT_TRUE(changed) << "the item never showed";
+    const auto& [shot, box] = *changed;
+    saveCrop(shot, box, host().name + "-" + agent().name);
+    // The icon is at most a panel's height wide; the label adds a character
+    // or more.
+    EXPECT_GE(inkColumns(shot, box), box.height() + kCharacterWidth) << "no text beside the icon";
+    EXPECT_FALSE(measurePicture(shot, host().top, host().bottom)) << "a pixmap was drawn";
+    const std::string label = itemProperty(item, "XAyatanaLabel");
+    EXPECT_TRUE(std::regex_search(label, std::regex{network ? "↑[0-9.]+[KMG]? ↓" : "[醒眠]"}))
+        << label;
+    std::smatch name;
+    const std::string iconName = itemProperty(item, "IconName");
+    ASSERT_TRUE(std::regex_search(iconName, name, std::regex{"'([a-z-]+)'"})) << iconName;
+    const std::string find = "find /usr/share/icons -name '" + name[1].str() + ".*' | grep -q .";
+    EXPECT_EQ(std::system(find.c_str()), 0)
+        << name[1] << " is in no installed icon theme: the host would show a placeholder";
+    return;
+  }
+  const auto picture = settledPicture(30s);
+  ASSERT_TRUE(picture) << "no tray picture on its backdrop in rows " << host().top << "-"
+                       << host().bottom;
+  const auto& [shot, measure] = *picture;
+  char contrast[16];
+  std::snprintf(contrast, sizeof contrast, "%.1f", measure.contrast);
+  saveCrop(shot, measure.box, host().name + "-" + agent().name + "-" + contrast);
+  EXPECT_GE(measure.contrast, kMinimumContrast)
+      << "fill " << measure.fill[0] << "," << measure.fill[1] << "," << measure.fill[2];
+  if (!network) return;
+  if (shows == Shows::squarePicture) {
+    EXPECT_LE(std::abs(measure.box.width() - measure.box.height()), 2);
+    EXPECT_GE(measure.box.height(), kSquareSide - 2) << "the picture does not fill its square";
+    ASSERT_EQ(measure.textRows.size(), 2u) << "upload above download";
+    EXPECT_GE(measure.textRows[0], kMinimumDigitHeight);
+    EXPECT_GE(measure.textRows[1], kMinimumDigitHeight);
+  } else {
+    const auto drawn = drawnProportion();
+    ASSERT_TRUE(drawn);
+    EXPECT_NEAR(measure.box.proportion() / *drawn, 1.0, kProportionTolerance)
+        << "shown " << measure.box.width() << "x" << measure.box.height();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Hosts, TrayHostTest,
+                         ::testing::Combine(::testing::ValuesIn(hosts()),
+                                            ::testing::ValuesIn(kAgents)),
+                         [](const auto& info) {
+                           return std::get<0>(info.param).name + std::get<1>(info.param).name;
+                         });
+
+class TrayShapeTest : public PanelFixture {};
+
+TEST_F(TrayShapeTest, TheUsersShapeFileSwitchesARunningAgentBothWays) {
+  // MATE keeps each picture's shape, so both shapes show as drawn.
+  const HostCase keeping = mate("MateLight", false);
+  startPanel(keeping.setup);
+  if (IsSkipped() || HasFatalFailure()) return;
+  const std::string file = "config/velmora-status-agents/tray.conf";
+  writeFile(file, "[Tray]\nShape=auto\n");
+  Process& agent = startAgent(kNetworkAgent, std::to_string(startSleeper().id()));
+  const auto shows = [&](bool wide) {
+    for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline;) {
+      const auto shot = screenshot();
+      const auto measure = shot ? measurePicture(*shot, keeping.top, keeping.bottom) : std::nullopt;
+      if (measure && (measure->box.proportion() > 1.5) == wide) return true;
+      std::this_thread::sleep_for(100ms);
+    }
+    return false;
+  };
+  ASSERT_TRUE(shows(true)) << "MATE gets the wide picture";
+  writeFile(file, "[Tray]\nShape=square\n");
+  EXPECT_TRUE(shows(false)) << "the picture did not turn square";
+  writeFile(file, "[Tray]\nShape= Wide \n");
+  EXPECT_TRUE(shows(true)) << "the picture did not turn wide again";
+  EXPECT_FALSE(agent.waitForExit(0s)) << "the agent restarted";
+}
+
+}  // namespace
+}  // namespace e2e

@@ -1,0 +1,150 @@
+#include "tests/panels/tray_picture.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <fstream>
+
+namespace e2e {
+namespace {
+
+// The backdrop the Linux tray pictures carry: 0.11 grey, as a panel's
+// scaling leaves it inside the picture.
+constexpr Rgb kBackdrop{28, 28, 28};
+constexpr int kBackdropTolerance = 3;
+// The smallest backdrop taken for a picture: the sleep title squeezed into
+// a 16 px tray icon is about 11 px high.
+constexpr int kMinimumSide = 8;
+// A pixel belongs to the text when it stands out this much from the
+// backdrop: the antialiased edges of strokes too.
+constexpr double kTextContrast = 2.0;
+constexpr int kCropMargin = 4;
+
+double channel(int value) {
+  const double c = value / 255.0;
+  return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+}
+
+double luminance(Rgb colour) {
+  return 0.2126 * channel(colour[0]) + 0.7152 * channel(colour[1]) + 0.0722 * channel(colour[2]);
+}
+
+bool isBackdrop(Rgb colour) {
+  for (int c = 0; c < 3; ++c) {
+    if (std::abs(colour[c] - kBackdrop[c]) > kBackdropTolerance) return false;
+  }
+  return true;
+}
+
+// The bounding box and size of the backdrop area that holds (x, y), each
+// of its pixels marked as seen.
+std::pair<Box, int> floodBackdrop(const Image& shot, int top, int bottom, int x, int y,
+                                  std::vector<bool>& seen) {
+  Box box{x, y, x + 1, y + 1};
+  int count = 0;
+  std::vector<std::pair<int, int>> pending{{x, y}};
+  const auto index = [&](int px, int py) { return (py - top) * shot.width + px; };
+  seen[index(x, y)] = true;
+  while (!pending.empty()) {
+    const auto [px, py] = pending.back();
+    pending.pop_back();
+    ++count;
+    box = {std::min(box.left, px), std::min(box.top, py), std::max(box.right, px + 1),
+           std::max(box.bottom, py + 1)};
+    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+      const int nx = px + dx;
+      const int ny = py + dy;
+      if (nx < 0 || nx >= shot.width || ny < top || ny >= bottom || seen[index(nx, ny)] ||
+          !isBackdrop(shot.at(nx, ny))) {
+        continue;
+      }
+      seen[index(nx, ny)] = true;
+      pending.emplace_back(nx, ny);
+    }
+  }
+  return {box, count};
+}
+
+}  // namespace
+
+double contrastRatio(Rgb a, Rgb b) {
+  const double la = luminance(a);
+  const double lb = luminance(b);
+  return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bottom) {
+  bottom = std::min(bottom, shot.height);
+  std::vector<bool> seen(static_cast<std::size_t>(shot.width * (bottom - top)), false);
+  std::optional<Box> largest;
+  int largestCount = 0;
+  for (int y = top; y < bottom; ++y) {
+    for (int x = 0; x < shot.width; ++x) {
+      if (seen[(y - top) * shot.width + x] || !isBackdrop(shot.at(x, y))) continue;
+      const auto [box, count] = floodBackdrop(shot, top, bottom, x, y, seen);
+      if (count > largestCount) {
+        largest = box;
+        largestCount = count;
+      }
+    }
+  }
+  if (!largest || largest->width() < kMinimumSide || largest->height() < kMinimumSide) {
+    return std::nullopt;
+  }
+  PictureMeasure measure;
+  measure.box = *largest;
+  measure.backdrop = kBackdrop;
+  // The edge rows and columns are left out: the rounded corners blend into
+  // the panel there.
+  bool inText = false;
+  for (int y = largest->top + 1; y < largest->bottom - 1; ++y) {
+    bool textRow = false;
+    for (int x = largest->left + 1; x < largest->right - 1; ++x) {
+      const double contrast = contrastRatio(shot.at(x, y), kBackdrop);
+      textRow = textRow || contrast >= kTextContrast;
+      if (contrast > measure.contrast) {
+        measure.contrast = contrast;
+        measure.fill = shot.at(x, y);
+      }
+    }
+    if (textRow && !inText) measure.textRows.push_back(0);
+    if (textRow) ++measure.textRows.back();
+    inText = textRow;
+  }
+  return measure;
+}
+
+std::optional<Box> changedBox(const Image& before, const Image& after, int top, int bottom) {
+  std::optional<Box> box;
+  if (before.width != after.width || before.height != after.height) return std::nullopt;
+  for (int y = top; y < std::min(bottom, after.height); ++y) {
+    for (int x = 0; x < after.width; ++x) {
+      if (before.at(x, y) == after.at(x, y)) continue;
+      box = box ? Box{std::min(box->left, x), std::min(box->top, y), std::max(box->right, x + 1),
+                      std::max(box->bottom, y + 1)}
+                : Box{x, y, x + 1, y + 1};
+    }
+  }
+  return box;
+}
+
+void saveCrop(const Image& shot, const Box& box, const std::string& name) {
+  const char* folder = std::getenv("VELMORA_PANEL_CROPS");
+  if (folder == nullptr || *folder == '\0') return;
+  const Box crop{std::max(0, box.left - kCropMargin), std::max(0, box.top - kCropMargin),
+                 std::min(shot.width, box.right + kCropMargin),
+                 std::min(shot.height, box.bottom + kCropMargin)};
+  const std::string path = std::string{folder} + "/" + name;
+  {
+    std::ofstream out{path + ".ppm", std::ios::binary};
+    out << "P6 " << crop.width() << " " << crop.height() << " 255\n";
+    for (int y = crop.top; y < crop.bottom; ++y) {
+      out.write(&shot.bytes[(y * shot.width + crop.left) * 3], crop.width() * 3);
+    }
+  }
+  const std::string command =
+      "convert '" + path + ".ppm' '" + path + ".png' && rm '" + path + ".ppm'";
+  if (std::system(command.c_str()) != 0) std::remove((path + ".ppm").c_str());
+}
+
+}  // namespace e2e

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "tests/panels/panel_fixture.h"
+
+namespace e2e {
+
+// A rectangle of pixels: [left, right) x [top, bottom).
+struct Box {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  double proportion() const { return static_cast<double>(width()) / height(); }
+  bool operator==(const Box&) const = default;
+};
+
+// The WCAG contrast ratio of two colours, 1 to 21.
+double contrastRatio(Rgb a, Rgb b);
+
+// What an item's picture measures on screen.
+struct PictureMeasure {
+  // Where the picture's backdrop is, and its colour there.
+  Box box;
+  Rgb backdrop{};
+  // The text's fill: the colour inside the box that stands out most from the
+  // backdrop.
+  Rgb fill{};
+  double contrast = 0.0;
+  // The heights of the runs of rows inside the box that hold text, top to
+  // bottom.
+  std::vector<int> textRows;
+};
+
+// The tray picture within the rows [top, bottom) of the screen: the largest
+// connected area of the backdrop's colour, when it is at least a few pixels
+// each way.
+std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bottom);
+
+// The bounding box of the pixels in rows [top, bottom) that differ from
+// `before`; absent when none does.
+std::optional<Box> changedBox(const Image& before, const Image& after, int top, int bottom);
+
+// Saves the box, with a margin round it, as a PNG when the environment
+// variable VELMORA_PANEL_CROPS names a folder; `name` is the file's name
+// without its extension.
+void saveCrop(const Image& shot, const Box& box, const std::string& name);
+
+}  // namespace e2e
