@@ -84,7 +84,9 @@ std::vector<HostCase> hosts() {
         {"lxqt-panel"},
         {{"config/lxqt/panel.conf",
           "panels=panel1\n[panel1]\nplugins=statusnotifier\nposition=Top\ndesktop=0\n"
-          "[statusnotifier]\ntype=statusnotifier\nalignment=Left\n"}},
+          "[statusnotifier]\ntype=statusnotifier\nalignment=Left\n"},
+         // LXQt's default theme, light; without it the panel is black.
+         {"config/lxqt/lxqt.conf", "[General]\ntheme=Clearlooks\n"}},
         {}},
        0,
        40,
