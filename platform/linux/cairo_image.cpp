@@ -55,14 +55,14 @@ void CairoImage::drawText(const std::string& text, platform::Point at, const pla
 
 Pixmap CairoImage::render(int scale) const { return render(scale, false); }
 
-Pixmap CairoImage::renderOnBackdrop(int scale) const { return render(scale, true); }
+Pixmap CairoImage::renderOnBackdrop(double scale) const { return render(scale, true); }
 
-Pixmap CairoImage::render(int scale, bool onBackdrop) const {
-  scale = std::clamp(scale, 1, kMaximumScale);
+Pixmap CairoImage::render(double scale, bool onBackdrop) const {
+  scale = std::isfinite(scale) ? std::clamp(scale, 1.0, double{kMaximumScale}) : 1.0;
   const double padding = onBackdrop ? kBackdropPadding : 0.0;
   const double points = std::ceil(imageSize.width);
-  const int width = static_cast<int>(points + 2 * padding) * scale;
-  const int height = static_cast<int>(std::ceil(imageSize.height)) * scale;
+  const int width = static_cast<int>(std::lround((points + 2 * padding) * scale));
+  const int height = static_cast<int>(std::lround(std::ceil(imageSize.height) * scale));
   if (points == 0 || height == 0) return Pixmap{.width = width, .height = height, .argb = {}};
   const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height));
   const CairoPtr cairo(cairo_create(surface.get()));

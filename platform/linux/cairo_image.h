@@ -36,8 +36,10 @@ class CairoImage : public platform::Image {
   // ceil(height) * scale high, transparent where nothing was drawn.
   Pixmap render(int scale) const;
   // The same on the tray backdrop (see tray_backdrop.h), kBackdropPadding
-  // points wider on either side.
-  Pixmap renderOnBackdrop(int scale) const;
+  // points wider on either side; the scale may have a fraction, for a host
+  // that shows icons at a height between the whole scales. Sizes are then
+  // rounded to whole pixels.
+  Pixmap renderOnBackdrop(double scale) const;
 
  private:
   struct FillOperation {
@@ -52,7 +54,7 @@ class CairoImage : public platform::Image {
   };
   using Operation = std::variant<FillOperation, TextOperation>;
 
-  Pixmap render(int scale, bool onBackdrop) const;
+  Pixmap render(double scale, bool onBackdrop) const;
   static void paint(cairo_t* cairo, const FillOperation& operation);
   static void paint(cairo_t* cairo, const TextOperation& operation);
 

@@ -1,6 +1,7 @@
 #include "platform/linux/compact_pixmap.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include <pango/pangocairo.h>
 
@@ -19,6 +20,7 @@ constexpr double kMargin = 1.0;
 constexpr double kFontShare = 1.1;
 constexpr double kRowGap = 1.0;
 constexpr double kWhiteShare = 0.5;
+constexpr double kMaximumScale = 4.0;
 
 platform::Color lightened(const platform::Color& color) {
   const auto mix = [](double value) {
@@ -48,10 +50,10 @@ void drawFitted(cairo_t* cairo, PangoLayout* layout, double left, double top, do
 
 }  // namespace
 
-Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, int scale) {
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale) {
   if (lines.empty()) return {};
-  scale = std::clamp(scale, 1, 4);
-  const int side = static_cast<int>(kCompactSide) * scale;
+  scale = std::isfinite(scale) ? std::clamp(scale, 1.0, kMaximumScale) : 1.0;
+  const int side = static_cast<int>(std::lround(kCompactSide * scale));
   const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
   const CairoPtr cairo(cairo_create(surface.get()));
   if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};

@@ -16,7 +16,7 @@ inline constexpr double kCompactSide = 22.0;
 // lightened halfway to white (legible on the backdrop, still telling the
 // lines apart), as large as the row allows and narrowed to the square's
 // width when too wide. The cue marks themselves are left out: the colour is
-// the cue. kCompactSide * scale pixels square; empty for no lines.
-Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, int scale);
+// the cue. kCompactSide * scale pixels square, rounded; empty for no lines.
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale);
 
 }  // namespace platform::linuxdesktop

@@ -1,6 +1,8 @@
 #include "platform/linux/sni_icon_pixmaps.h"
 
+#include <iterator>
 #include <optional>
+#include <vector>
 
 #include "platform/linux/cairo_image.h"
 #include "platform/linux/compact_pixmap.h"
@@ -10,7 +12,7 @@ namespace platform::linuxdesktop {
 
 namespace {
 
-std::optional<Pixmap> renderAt(const SniButton& button, TrayShape shape, int scale) {
+std::optional<Pixmap> renderAt(const SniButton& button, TrayShape shape, double scale) {
   if (showsCompactReading(button, shape)) return renderCompact(button.compactReading(), scale);
   if (const platform::Image* image = button.shownImage()) {
     const auto* drawable = dynamic_cast<const CairoImage*>(image);
@@ -33,11 +35,13 @@ bool showsCompactReading(const SniButton& button, TrayShape shape) {
   return shape == TrayShape::square && !button.compactReading().empty();
 }
 
-VariantPtr iconPixmapsFor(const SniButton& button, TrayShape shape) {
+VariantPtr iconPixmapsFor(const SniButton& button, const TrayPresentation& presentation) {
   GVariantBuilder builder;
   g_variant_builder_init(&builder, G_VARIANT_TYPE("a(iiay)"));
-  for (const int scale : kIconScales) {
-    const std::optional<Pixmap> pixmap = renderAt(button, shape, scale);
+  std::vector<double> scales(std::begin(kIconScales), std::end(kIconScales));
+  if (presentation.exactHeight > 0) scales.push_back(presentation.exactHeight / kIconHeight);
+  for (const double scale : scales) {
+    const std::optional<Pixmap> pixmap = renderAt(button, presentation.shape, scale);
     const bool complete = pixmap && pixmap->width > 0 && pixmap->height > 0 &&
                           pixmap->argb.size() == std::size_t{4} *
                                                      static_cast<std::size_t>(pixmap->width) *

@@ -6,18 +6,21 @@
 
 namespace platform::linuxdesktop {
 
-// The scales a tray host is offered: the icon in points and at twice the
+// The scales every tray host is offered: the icon in points and at twice the
 // resolution for high-density panels.
 inline constexpr int kIconScales[] = {1, 2};
+// The height in points of the pictures the scales apply to.
+inline constexpr double kIconHeight = 22.0;
 
 // The IconPixmap value (a(iiay), ARGB32 in network byte order) of a button,
-// one pixmap per scale in kIconScales, each on the tray backdrop: in the
+// one pixmap per scale in kIconScales and one at the presentation's exact
+// height when it has one, each on the tray backdrop: in the
 // square shape its compact reading when it has one (see renderCompact); else
 // its shown image when it has one, drawn by CairoImage; else its title, when
 // not empty, drawn in white in its font; else no pixmap. An image made by
 // another Graphics, or one without pixels, gives no pixmap either. A full
 // reference.
-VariantPtr iconPixmapsFor(const SniButton& button, TrayShape shape);
+VariantPtr iconPixmapsFor(const SniButton& button, const TrayPresentation& presentation);
 
 // Whether the picture of the button in the shape is its compact reading:
 // then a new image alone does not change it.

@@ -130,7 +130,7 @@ VariantPtr SniStatusItem::compute(SniAnnounced property) const {
       value = text(model.title().empty() ? programName : model.title());
       break;
     case SniAnnounced::icon:
-      return iconPixmapsFor(model, shown().shape);
+      return iconPixmapsFor(model, shown());
     case SniAnnounced::toolTip:
       value = g_variant_new("(s@a(iiay)ss)", "", newEmptyPixmaps(),
                             validUtf8(model.toolTip()).c_str(), "");

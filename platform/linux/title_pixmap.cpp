@@ -18,7 +18,7 @@ const std::shared_ptr<TextEngine>& trayTextEngine() {
   return engine;
 }
 
-Pixmap renderTitle(const std::string& title, const platform::Font& font, int scale) {
+Pixmap renderTitle(const std::string& title, const platform::Font& font, double scale) {
   const std::shared_ptr<TextEngine>& engine = trayTextEngine();
   const PangoLayoutPtr layout = engine->layout(title, font);
   const platform::Size text = layout ? TextEngine::logicalSize(layout.get()) : platform::Size{};

@@ -18,7 +18,7 @@ class TextEngine;
 inline constexpr double kTitleHeight = 22.0;
 inline constexpr double kTitlePadding = 1.0;
 
-Pixmap renderTitle(const std::string& title, const platform::Font& font, int scale);
+Pixmap renderTitle(const std::string& title, const platform::Font& font, double scale);
 
 // The text engine of the tray's own pictures, one for the process: they
 // change seldom, and one engine spares reloading the fonts every time.

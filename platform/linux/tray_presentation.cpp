@@ -13,18 +13,22 @@
 namespace platform::linuxdesktop {
 namespace {
 
+constexpr int kMateIconHeight = 25;
+
 struct KnownHost {
   std::string_view program;
   TrayPresentation presentation;
 };
 
-// As measured: MATE keeps an icon's shape but shows a label in its place, so
-// it gets the wide picture and no label; Xfce's systray and LXQt squeeze
-// icons into a square; the ayatana indicator service draws no pixmap, only a
-// themed icon beside the label; Waybar and tray-view keep the shape.
+// As measured: MATE keeps an icon's shape but shows a label in its place, in
+// the theme's text colour whatever the panel's (1.2:1 on a dark panel), so
+// it gets the wide picture and no label; at its default size it takes a 25
+// pixel high pixmap when offered one, and otherwise scales the 22 pixel one; Xfce's systray and
+// LXQt squeeze icons into a square; the ayatana indicator service draws no pixmap, only a themed
+// icon beside the label; Waybar and tray-view keep the shape.
 constexpr KnownHost kKnownHosts[] = {
-    {"mate-panel", {TrayShape::wide, false, false}},
-    {"notification-area-applet", {TrayShape::wide, false, false}},
+    {"mate-panel", {TrayShape::wide, false, false, kMateIconHeight}},
+    {"notification-area-applet", {TrayShape::wide, false, false, kMateIconHeight}},
     {"xfce4-panel", {TrayShape::square, true, false}},
     {"wrapper-2.0", {TrayShape::square, true, false}},
     {"lxqt-panel", {TrayShape::square, true, false}},

@@ -19,6 +19,10 @@ struct TrayPresentation {
   // Whether the item names a themed icon: only for hosts that draw no
   // pixmap, as the others would prefer the theme's icon to the picture.
   bool themedIcon = false;
+  // A pixmap height in pixels the host shows icons at, besides the whole
+  // scales of 22 points, so that it picks that pixmap instead of scaling
+  // another; 0 for none.
+  int exactHeight = 0;
   bool operator==(const TrayPresentation&) const = default;
 };
 

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/sni_icon_pixmaps.h"
 #include "tests/linux/test_bus.h"
 
 namespace platform::linuxdesktop::testing {
@@ -36,6 +37,17 @@ TEST_F(StatusItemTest, IconIsTheTitleAtScalesOneAndTwoAndNothingWithoutATitle) {
   EXPECT_EQ(pixmapHeights(itemProperty("IconPixmap").get()), (std::vector{22, 44}));
   item->button()->setTitle("");
   EXPECT_TRUE(pixmapHeights(itemProperty("IconPixmap").get()).empty());
+}
+
+TEST(IconPixmapsTest, AHostsExactHeightIsOfferedBesideTheWholeScales) {
+  SniButton button{[](SniButton::Change) {}};
+  button.setTitle("眠╮");
+  const TrayPresentation mate{TrayShape::wide, false, false, 25};
+  EXPECT_EQ(pixmapHeights(iconPixmapsFor(button, mate).get()), (std::vector{22, 44, 25}));
+  button.setCompactReading({{"↑", {1.0, 0.25, 0.19, 1.0}, "1.2M", "888M"}});
+  const TrayPresentation square{TrayShape::square, false, false, 25};
+  EXPECT_EQ(pixmapSizes(iconPixmapsFor(button, square).get()),
+            (std::vector<std::pair<int, int>>{{22, 22}, {44, 44}, {25, 25}}));
 }
 
 TEST_F(StatusItemTest, ChangeSignalsComeOncePerTurnAndOnlyForChangedBytes) {

@@ -19,7 +19,7 @@ struct PresentationCase {
 TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithALabel) {
   const TrayPresentation wide{TrayShape::wide, true, false};
   const TrayPresentation square{TrayShape::square, true, false};
-  const TrayPresentation mate{TrayShape::wide, false, false};
+  const TrayPresentation mate{TrayShape::wide, false, false, 25};
   const PresentationCase cases[] = {
       {"notification-area-applet", {}, mate},
       {"mate-panel", {}, mate},
@@ -34,7 +34,7 @@ TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithAL
       {std::nullopt, {}, square},
       {"", {}, square},
       {"waybar", TrayShape::square, square},
-      {"mate-panel", TrayShape::square, {TrayShape::square, false, false}},
+      {"mate-panel", TrayShape::square, {TrayShape::square, false, false, 25}},
       {"plasmashell", TrayShape::wide, wide},
   };
   for (const PresentationCase& entry : cases) {
