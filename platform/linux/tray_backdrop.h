@@ -8,7 +8,7 @@ namespace platform::linuxdesktop {
 
 // The dark rounded backdrop every tray picture carries, since a tray host
 // cannot tell an item the colour of its panel: white text on it measures
-// about 15:1, the arrows' red and blue over 5:1, on any panel. Sizes in
+// about 17:1, the arrows' red and blue about 5:1, on any panel. Sizes in
 // points.
 inline constexpr platform::Color kBackdropColor{
     .red = 0.11, .green = 0.11, .blue = 0.11, .alpha = 1.0};

@@ -20,12 +20,13 @@ struct KnownHost {
   TrayPresentation presentation;
 };
 
-// As measured: MATE keeps an icon's shape but shows a label in its place, in
-// the theme's text colour whatever the panel's (1.2:1 on a dark panel), so
-// it gets the wide picture and no label; at its default size it takes a 25
-// pixel high pixmap when offered one, and otherwise scales the 22 pixel one; Xfce's systray and
-// LXQt squeeze icons into a square; the ayatana indicator service draws no pixmap, only a themed
-// icon beside the label; Waybar and tray-view keep the shape.
+// As measured: MATE keeps an icon's shape but shows a label in its place,
+// in the theme's text colour whatever the panel's (1.2:1 on a dark panel),
+// so it gets the wide picture and no label; at its default size it takes a
+// 25 pixel high pixmap when offered one, and otherwise scales the 22 pixel
+// one. Xfce's systray (in the plugin wrapper) and LXQt squeeze icons into a
+// square; the ayatana indicator service draws no pixmap, only a themed icon
+// beside the label; Waybar and tray-view keep the shape.
 constexpr KnownHost kKnownHosts[] = {
     {"mate-panel", {TrayShape::wide, false, false, kMateIconHeight}},
     {"notification-area-applet", {TrayShape::wide, false, false, kMateIconHeight}},
@@ -51,6 +52,7 @@ bool sameLetters(std::string_view a, std::string_view b) {
   });
 }
 
+// Room for /proc's comm, which keeps the first 15 bytes of a name.
 constexpr std::size_t kCommSize = 64;
 // /proc's comm keeps the first 15 bytes of a name.
 constexpr std::size_t kCommLength = 15;
