@@ -1,5 +1,7 @@
 #include "platform/linux/sni_status_item.h"
 
+#include <cstdio>
+#include <cstdlib>
 #include <optional>
 #include <string>
 #include <utility>
@@ -111,6 +113,27 @@ TEST_F(StatusItemTest, LabelIsTheCompactReadingOrElseTheTitleAndNeverDeclaredEmp
   roundTrip(host.get(), itemBusName().c_str());
   EXPECT_EQ(recorder.count("XAyatanaNewLabel "), 2);
   EXPECT_EQ(recorder.count("NewIcon "), 2) << "the title's picture, then the reading's";
+}
+
+TEST_F(StatusItemTest, TheUsersShapeFileSwitchesTheIconWhileTheItemRuns) {
+  const auto item = newItem();
+  item->button()->setImage(platform->graphics().newImage({40.0, 22.0}));
+  item->button()->setCompactReading({{"↑", {1.0, 0.25, 0.19, 1.0}, "1.2M", "888M"}});
+  ASSERT_TRUE(waitForRegistration());
+  const auto firstSize = [&] { return pixmapSizes(itemProperty("IconPixmap").get()).at(0); };
+  // A host not known: the square.
+  EXPECT_EQ(firstSize(), std::pair(22, 22));
+  const std::string folder = std::string{std::getenv("XDG_CONFIG_HOME")} + "/velmora-status-agents";
+  g_mkdir_with_parents(folder.c_str(), 0700);
+  const std::string file = folder + "/tray.conf";
+  // The file as a user writes it, then as an editor replaces it.
+  ASSERT_TRUE(g_file_set_contents(file.c_str(), "[Tray]\nShape=wide\n", -1, nullptr));
+  // A folder that did not exist is looked for every few seconds.
+  EXPECT_TRUE(spinUntil([&] { return firstSize() == std::pair(44, 22); }, 10s))
+      << "40 points and the padding";
+  ASSERT_TRUE(g_file_set_contents(file.c_str(), "[Tray]\nShape=no such shape\n", -1, nullptr));
+  EXPECT_TRUE(spinUntil([&] { return firstSize() == std::pair(22, 22); }));
+  std::remove(file.c_str());
 }
 
 struct ClickCase {
