@@ -1,6 +1,7 @@
 #include <signal.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 
 #include "tests/e2e/agent_fixture.h"
@@ -159,6 +160,28 @@ TEST_F(TrayTest, BothItemsComeBackWithinASecondWhenTheTrayRestarts) {
   kill(first.id(), SIGKILL);
   ASSERT_TRUE(first.waitForExit(5s));
   EXPECT_TRUE(waitForItems(start({kTrayView, "watch"}), {kNetworkAgentId, kSleepAgentId}, 1s));
+}
+
+TEST_F(TrayTest, TheShapeIsDecidedAgainForEachTrayHostProgram) {
+  // The same tray under a name no host has: the agents cannot know it.
+  const std::string unknownHost = home + "/some-tray";
+  std::filesystem::copy_file(kTrayView, unknownHost);
+  std::filesystem::permissions(unknownHost, std::filesystem::perms::owner_exec,
+                               std::filesystem::perm_options::add);
+  Process& first = start({kTrayView, "watch"});
+  startAgent(kNetworkAgent, std::to_string(startSleeper().id()));
+  const auto wide = first.next(tooltipIs(" · RAM [0-9]{1,3}%"), 10s);
+  ASSERT_TRUE(wide);
+  EXPECT_GT(iconWidth(*wide), 88) << "tray-view keeps the shape: the wide picture";
+  kill(first.id(), SIGKILL);
+  ASSERT_TRUE(first.waitForExit(5s));
+  Process& second = start({unknownHost, "watch"});
+  const auto square = second.next(
+      [](const std::string& line) {
+        return line.starts_with("item network-status-agent ") && line.ends_with(" icon=44x44");
+      },
+      5s);
+  EXPECT_TRUE(square) << "an unknown host gets the square";
 }
 
 }  // namespace
