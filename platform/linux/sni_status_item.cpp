@@ -161,9 +161,15 @@ void SniStatusItem::announce(SniAnnounced property, GVariant* value) {
     case SniAnnounced::status:
       object.emit("NewStatus", g_variant_new("(@s)", value));
       break;
-    case SniAnnounced::label:
-      object.emit("XAyatanaNewLabel", value);
+    case SniAnnounced::label: {
+      // An empty label is never announced either: MATE takes it for a
+      // declared empty label and hides the item, which happens when its
+      // presentation (no label) arrives just as it registers the item.
+      const char* labelText = nullptr;
+      g_variant_get_child(value, 0, "&s", &labelText);
+      if (*labelText != '\0') object.emit("XAyatanaNewLabel", value);
       break;
+    }
   }
 }
 
