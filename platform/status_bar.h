@@ -52,7 +52,7 @@ class StatusBarButton {
   // What the image shows in a few characters a line, top to bottom, for bars
   // that give an item only a small square or a text label beside a symbol.
   // Where the bar shows the image as drawn this does nothing.
-  virtual void setCompactReading(const std::vector<CompactLine>& lines) { (void)lines; }
+  virtual void setCompactReading(const std::vector<CompactLine>& lines) = 0;
   // Target and action in one: runs on the main thread when the button fires.
   virtual void setAction(std::function<void()> action) = 0;
   // Which mouse-button releases fire the action; the left release alone until set.

@@ -21,6 +21,7 @@ class AppKitStatusBarButton final : public platform::StatusBarButton {
   void setTitle(const std::string& title) override;
   void setFont(const platform::Font& font) override;
   void setToolTip(const std::string& toolTip) override;
+  void setCompactReading(const std::vector<platform::CompactLine>& lines) override;
   void setAction(std::function<void()> action) override;
   void sendActionOn(std::uint64_t mask) override;
   void performClick() override;

@@ -30,6 +30,9 @@ void AppKitStatusBarButton::setToolTip(const std::string& toolTip) {
   [button setToolTip:toNSString(toolTip)];
 }
 
+// The menu bar shows the image at its own width: no compact form is needed.
+void AppKitStatusBarButton::setCompactReading(const std::vector<platform::CompactLine>&) {}
+
 void AppKitStatusBarButton::setAction(std::function<void()> action) {
   target = [[VelmoraActionTarget alloc] initWithCallback:std::move(action)];
   [button setTarget:target];
