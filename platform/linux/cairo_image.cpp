@@ -50,7 +50,12 @@ void CairoImage::drawText(const std::string& text, platform::Point at, const pla
   // lower edge; cairo's grows downward and wants the box's top.
   const double lineHeight = TextEngine::logicalSize(layout.get()).height;
   const double top = imageSize.height - at.y - lineHeight;
-  operations.emplace_back(TextOperation{std::move(layout), at.x, top, sanitized(color)});
+  operations.emplace_back(
+      TextOperation{text, font, std::move(layout), at.x, top, sanitized(color)});
+}
+
+bool CairoImage::drawsSameAs(const CairoImage& other) const {
+  return engine == other.engine && imageSize == other.imageSize && operations == other.operations;
 }
 
 Pixmap CairoImage::render(int scale) const { return render(scale, false); }

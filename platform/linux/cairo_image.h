@@ -31,6 +31,13 @@ class CairoImage : public platform::Image {
   void drawText(const std::string& text, platform::Point at, const platform::Font& font,
                 const platform::Color& color) override;
 
+  // Whether the other image draws exactly what this one draws, so that it
+  // renders the same pixels at every scale: the same text engine and size,
+  // and the same operations in the same order with the same texts, fonts,
+  // positions and colours. Any new input of the rendering joins this
+  // comparison.
+  bool drawsSameAs(const CairoImage& other) const;
+
   // Renders the operations so far at `scale` pixels per point (clamped to
   // 1...kMaximumScale). The pixmap is ceil(width) * scale pixels wide and
   // ceil(height) * scale high, transparent where nothing was drawn.
@@ -44,13 +51,21 @@ class CairoImage : public platform::Image {
  private:
   struct FillOperation {
     platform::Color color;
+    bool operator==(const FillOperation&) const = default;
   };
   struct TextOperation {
+    // The layout of the text in the font, which draws it.
+    std::string text;
+    platform::Font font;
     PangoLayoutPtr layout;
     // Top-left corner of the line box, in cairo's y-down coordinates.
     double left = 0.0;
     double top = 0.0;
     platform::Color color;
+    bool operator==(const TextOperation& other) const {
+      return text == other.text && font == other.font && left == other.left && top == other.top &&
+             color == other.color;
+    }
   };
   using Operation = std::variant<FillOperation, TextOperation>;
 

@@ -2,31 +2,47 @@
 
 #include <utility>
 
+#include "platform/linux/cairo_image.h"
+
 namespace platform::linuxdesktop {
+
+namespace {
+
+// Whether two images surely show the same pixels: none twice, or two that
+// draw the same. One image set again may have been drawn on meanwhile.
+bool samePicture(const platform::Image* a, const platform::Image* b) {
+  if (a == b) return a == nullptr;
+  const auto* first = dynamic_cast<const CairoImage*>(a);
+  const auto* second = dynamic_cast<const CairoImage*>(b);
+  return first != nullptr && second != nullptr && first->drawsSameAs(*second);
+}
+
+}  // namespace
 
 SniButton::SniButton(std::function<void(Change)> changed) : changed(std::move(changed)) {}
 
 void SniButton::setImage(std::shared_ptr<platform::Image> newImage) {
+  const bool same = samePicture(image.get(), newImage.get());
   image = std::move(newImage);
-  changed(Change::image);
+  if (!same) changed(Change::image);
 }
 
 void SniButton::setImagePosition(platform::ImagePosition position) {
-  imagePosition = position;
-  changed(Change::image);
+  if (std::exchange(imagePosition, position) != position) changed(Change::image);
 }
 
 void SniButton::setTitle(const std::string& title) {
+  if (currentTitle == title) return;
   currentTitle = title;
   changed(Change::title);
 }
 
 void SniButton::setFont(const platform::Font& font) {
-  currentFont = font;
-  changed(Change::title);
+  if (std::exchange(currentFont, font) != font) changed(Change::title);
 }
 
 void SniButton::setToolTip(const std::string& toolTip) {
+  if (currentToolTip == toolTip) return;
   currentToolTip = toolTip;
   changed(Change::toolTip);
 }

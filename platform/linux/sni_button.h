@@ -16,9 +16,11 @@ class SniButton : public platform::StatusBarButton {
  public:
   enum class Change { image, title, compactReading, toolTip };
 
-  // changed runs after every setting that may alter what a host shows: the
+  // changed runs after every setting that alters what a host may show: the
   // image (image, image position), the title (title, font), the compact
-  // reading (only when its lines differ) or the tooltip.
+  // reading (only when its lines differ) or the tooltip. A setting equal to
+  // the current one, or an image that draws the same as the current one (see
+  // CairoImage::drawsSameAs), changes nothing and is not reported.
   explicit SniButton(std::function<void(Change)> changed);
 
   void setImage(std::shared_ptr<platform::Image> image) override;

@@ -17,6 +17,7 @@ constexpr std::array<SniAnnounced, 5> kAll = {SniAnnounced::title, SniAnnounced:
 // equal values; the reverse could only fail for values not in normal form,
 // and then costs one needless signal, never a missed change.
 bool sameBytes(GVariant* a, GVariant* b) {
+  if (a == b) return true;
   const gsize size = g_variant_get_size(a);
   return g_variant_type_equal(g_variant_get_type(a), g_variant_get_type(b)) &&
          size == g_variant_get_size(b) &&

@@ -79,6 +79,19 @@ PangoLayoutPtr TextEngine::layout(const std::string& text, const platform::Font&
   if (!std::isfinite(font.size) || font.size <= 0.0 || font.size > kMaximumFontSize) {
     return nullptr;
   }
+  const auto cached = std::find_if(layouts.begin(), layouts.end(), [&](const CachedLayout& entry) {
+    return entry.font == font && entry.text == text;
+  });
+  if (cached != layouts.end()) {
+    std::rotate(cached, cached + 1, layouts.end());
+  } else {
+    if (layouts.size() >= kCachedLayouts) layouts.erase(layouts.begin());
+    layouts.push_back({text, font, newLayout(text, font)});
+  }
+  return PangoLayoutPtr(static_cast<PangoLayout*>(g_object_ref(layouts.back().layout.get())));
+}
+
+PangoLayoutPtr TextEngine::newLayout(const std::string& text, const platform::Font& font) {
   const std::string usable = usableText(text);
   PangoLayoutPtr layout(pango_layout_new(context.get()));
   pango_layout_set_font_description(layout.get(), description(font));

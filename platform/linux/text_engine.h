@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,21 +27,36 @@ class TextEngine {
 
   TextEngine();
 
-  // A new layout of the text in the font; nullptr when the font's size is not
-  // a number in (0, kMaximumFontSize]. Text that is not UTF-8 is repaired,
-  // and a NUL character ends the text.
+  // Layouts kept for texts laid out again: measuring and then drawing a text,
+  // or the same label every refresh, shapes it once.
+  static constexpr std::size_t kCachedLayouts = 32;
+
+  // A layout of the text in the font; nullptr when the font's size is not a
+  // number in (0, kMaximumFontSize]. Text that is not UTF-8 is repaired, and a
+  // NUL character ends the text. The same text in the same font gives the same
+  // layout while it is among the last kCachedLayouts asked for, so callers
+  // share layouts and must never change one.
   PangoLayoutPtr layout(const std::string& text, const platform::Font& font);
 
   // The layout's logical size in points.
   static platform::Size logicalSize(PangoLayout* layout);
 
  private:
+  struct CachedLayout {
+    std::string text;
+    platform::Font font;
+    PangoLayoutPtr layout;
+  };
+
+  PangoLayoutPtr newLayout(const std::string& text, const platform::Font& font);
   const PangoFontDescription* description(const platform::Font& font);
 
   GObjectPtr<PangoFontMap> fontMap;
   GObjectPtr<PangoContext> context;
   // Descriptions made so far, one per font; the agents use a handful.
   std::vector<std::pair<platform::Font, PangoFontDescriptionPtr>> descriptions;
+  // The most recently asked for last.
+  std::vector<CachedLayout> layouts;
 };
 
 }  // namespace platform::linuxdesktop

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -9,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/cairo_image.h"
+#include "platform/linux/pango_graphics.h"
 #include "platform/linux/sni_icon_pixmaps.h"
 #include "tests/linux/test_bus.h"
 
@@ -134,6 +137,78 @@ TEST_F(StatusItemTest, TheUsersShapeFileSwitchesTheIconWhileTheItemRuns) {
   ASSERT_TRUE(g_file_set_contents(file.c_str(), "[Tray]\nShape=no such shape\n", -1, nullptr));
   EXPECT_TRUE(spinUntil([&] { return firstSize() == std::pair(22, 22); }));
   std::remove(file.c_str());
+}
+
+// The icon's bytes, whatever its shape on this host.
+std::string iconBytes(GVariant* pixmaps) {
+  return pixmaps ? std::string(static_cast<const char*>(g_variant_get_data(pixmaps)),
+                               g_variant_get_size(pixmaps))
+                 : std::string{};
+}
+
+// The item keeps its icon while a new image draws the same as the shown one;
+// any change of a text or a column gives a new icon, and drawing the first
+// picture again gives the first icon again, never a stale one.
+TEST_F(StatusItemTest, IconFollowsEveryChangedDrawingAndSameDrawingsSendNothing) {
+  const auto item = newItem();
+  ASSERT_TRUE(waitForRegistration());
+  SignalRecorder recorder{host.get()};
+  PangoGraphics graphics;
+  struct Step {
+    const char* value;
+    double column;
+    int newIcons;
+  };
+  std::vector<std::string> icons;
+  for (const Step step : {Step{"8%", 20.0, 1}, Step{"8%", 20.0, 1}, Step{"9%", 20.0, 2},
+                          Step{"9%", 21.0, 3}, Step{"8%", 20.0, 4}}) {
+    const auto image = graphics.newImage({60.0, 22.0});
+    image->drawText("CPU", {step.column, 11.3}, {platform::FontFace::system, 6.5}, {1, 1, 1, 0.72});
+    image->drawText(step.value, {step.column, 0.0}, {platform::FontFace::system, 10.0},
+                    {1, 1, 1, 0.86});
+    item->button()->setImage(image);
+    spinUntil([] { return false; }, 30ms);
+    roundTrip(host.get(), itemBusName().c_str());
+    EXPECT_EQ(recorder.count("NewIcon "), step.newIcons) << step.value << " " << step.column;
+    icons.push_back(iconBytes(itemProperty("IconPixmap").get()));
+  }
+  EXPECT_EQ(icons[1], icons[0]);
+  EXPECT_NE(icons[2], icons[1]) << "a value";
+  EXPECT_NE(icons[3], icons[2]) << "a column";
+  EXPECT_EQ(icons[4], icons[0]) << "the first drawing again";
+}
+
+// Each setting reports a change only when it changes something, so that an
+// agent setting the same title, font or tooltip every refresh costs no redraw.
+TEST(SniButtonTest, OnlySettingsThatChangeSomethingAreReported) {
+  std::vector<SniButton::Change> reported;
+  SniButton button{[&](SniButton::Change change) { reported.push_back(change); }};
+  const platform::Font font{platform::FontFace::system, 12.5, platform::FontWeight::semibold};
+  PangoGraphics graphics;
+  const auto image = graphics.newImage({10.0, 22.0});
+  const std::vector<std::pair<std::function<void()>, bool>> settings = {
+      {[&] { button.setTitle("醒┃"); }, true},
+      {[&] { button.setTitle("醒┃"); }, false},
+      {[&] { button.setFont(font); }, true},
+      {[&] { button.setFont(font); }, false},
+      {[&] { button.setToolTip("a"); }, true},
+      {[&] { button.setToolTip("a"); }, false},
+      {[&] { button.setImagePosition(platform::ImagePosition::noImage); }, true},
+      {[&] { button.setImagePosition(platform::ImagePosition::noImage); }, false},
+      {[&] { button.setImage(nullptr); }, false},
+      {[&] { button.setImage(image); }, true},
+      // The same image again may have been drawn on.
+      {[&] { button.setImage(image); }, true},
+      {[&] {
+         button.setImage(graphics.newImage({10.0, 22.0}));
+       },
+       false},
+  };
+  for (std::size_t i = 0; i < settings.size(); ++i) {
+    reported.clear();
+    settings[i].first();
+    EXPECT_EQ(reported.size(), settings[i].second ? 1U : 0U) << "setting " << i;
+  }
 }
 
 struct ClickCase {

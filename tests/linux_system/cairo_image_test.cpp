@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -114,6 +115,62 @@ TEST(CairoImageTest, UploadArrowKeepsItsExactRed) {
                           return isInked(p) && (p.red < 200 || p.green > 100 || p.blue > 100);
                         }),
             0);
+}
+
+// A status image in the network agent's arrangement: rates, then a column.
+struct Drawing {
+  double width = 80.0;
+  std::string upload = "0 KB/s";
+  std::string value = "8%";
+  double column = 52.0;
+  platform::Font valueFont = kRateFont;
+  platform::Color valueColor{1.0, 1.0, 1.0, 0.86};
+  platform::Color fill{0.0, 0.0, 0.0, 0.0};
+};
+
+std::unique_ptr<CairoImage> drawn(const Drawing& drawing,
+                                  const std::shared_ptr<TextEngine>& engine) {
+  auto made = std::make_unique<CairoImage>(platform::Size{drawing.width, 22.0}, engine);
+  made->fill(drawing.fill);
+  made->drawText("↑", {0.0, 12.2}, {platform::FontFace::system, 8.0}, {1.0, 0.25, 0.19, 1.0});
+  made->drawText(drawing.upload, {10.0, 9.0}, kRateFont, {1.0, 1.0, 1.0, 1.0});
+  made->drawText("CPU", {drawing.column, 11.3}, {platform::FontFace::system, 6.5},
+                 {1.0, 1.0, 1.0, 0.72});
+  made->drawText(drawing.value, {drawing.column, 0.0}, drawing.valueFont, drawing.valueColor);
+  return made;
+}
+
+// The status item keeps its pixels while a new image draws the same as the
+// old one; any change of text, position, font, colour, size or fill must
+// count as different, and then the pixels at both scales differ too.
+TEST(CairoImageTest, AnImageDrawsTheSameOnlyWhenEveryOperationIsTheSame) {
+  const auto engine = std::make_shared<TextEngine>();
+  const Drawing start;
+  Drawing value, upload, column, font, colour, width, fill;
+  value.value = "9%";
+  upload.upload = "1 KB/s";
+  column.column = 52.5;
+  font.valueFont = {platform::FontFace::monospacedDigitSystem, 10.0,
+                    platform::FontWeight::semibold};
+  colour.valueColor = {1.0, 1.0, 1.0, 1.0};
+  width.width = 81.0;
+  fill.fill = {0.2, 0.2, 0.2, 0.5};
+  const std::vector<std::pair<const char*, Drawing>> cases = {
+      {"one value", value}, {"the upload rate", upload}, {"a column moved by a fraction", column},
+      {"the font", font},   {"the colour", colour},      {"the width", width},
+      {"the fill", fill}};
+  const auto first = drawn(start, engine);
+  EXPECT_TRUE(first->drawsSameAs(*drawn(start, engine)));
+  EXPECT_FALSE(first->drawsSameAs(*drawn(start, std::make_shared<TextEngine>())));
+  for (const auto& [change, drawing] : cases) {
+    const auto other = drawn(drawing, engine);
+    EXPECT_FALSE(first->drawsSameAs(*other)) << change;
+    for (const int scale : {1, 2}) EXPECT_NE(first->render(scale), other->render(scale)) << change;
+  }
+  // Drawing one more text makes a different picture.
+  const auto more = drawn(start, engine);
+  more->drawText("GPU", {70.0, 11.3}, {platform::FontFace::system, 6.5}, {1.0, 1.0, 1.0, 0.72});
+  EXPECT_FALSE(first->drawsSameAs(*more));
 }
 
 TEST(TitlePixmapTest, TitleIsItsWidthRoundedUpPlusPaddingAnd22HighInWhiteOnTheBackdrop) {
