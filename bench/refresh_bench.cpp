@@ -2,18 +2,30 @@
 // real Linux services. Run: build/release/bench/refresh_bench
 #include <benchmark/benchmark.h>
 
+#include <linux/if_link.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
+#include <net/if.h>
+
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "network_agent/presentation/status_item_renderer.h"
 #include "network_agent/sampling/ioreg_output.h"
+#include "network_agent/sampling/network_speed_sampler.h"
 #include "network_agent/sampling/rate_text.h"
 #include "platform/fake/fake_graphics.h"
 #include "platform/linux/cairo_image.h"
+#include "platform/linux/link_dump_parser.h"
 #include "platform/linux/netlink_interface_list.h"
 #include "platform/linux/pango_graphics.h"
 #include "platform/linux/proc_meminfo_memory.h"
 #include "platform/linux/proc_stat_cpu_ticks.h"
+#include "platform/linux/sni_button.h"
+#include "platform/linux/sni_icon_pixmaps.h"
 
 namespace {
 
@@ -45,6 +57,95 @@ void BM_RefreshImageWithPango(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_RefreshImageWithPango)->Unit(benchmark::kMicrosecond);
+
+// One refresh of the picture as the agent does it: the image, handed to the
+// tray button, and the IconPixmap value at both scales when the button
+// reports a change. Arguments: shown metric columns (0 to 3), and whether a
+// value differs from the previous refresh (1) or every text is the same (0).
+void BM_RefreshColumns(benchmark::State& state) {
+  platform::linuxdesktop::PangoGraphics graphics;
+  agent::StatusItemRenderer renderer{graphics};
+  bool changed = false;
+  platform::linuxdesktop::SniButton button{[&](auto) { changed = true; }};
+  const auto columns = static_cast<std::size_t>(state.range(0));
+  const bool everyRefreshDiffers = state.range(1) != 0;
+  agent::StatusMetrics metrics(kThreeMetrics.begin(), kThreeMetrics.begin() + columns);
+  agent::NetworkSnapshot network = kSnapshot;
+  int step = 0;
+  for (auto _ : state) {
+    // Alternating rates keep every width, so only texts change.
+    if (everyRefreshDiffers) network.uploadBytesPerSecond = (++step % 2 == 0) ? 12'345 : 23'456;
+    changed = false;
+    button.setImage(renderer.image(network, metrics));
+    if (changed) benchmark::DoNotOptimize(platform::linuxdesktop::iconPixmapsFor(button));
+  }
+}
+BENCHMARK(BM_RefreshColumns)
+    ->ArgNames({"columns", "changed"})
+    ->ArgsProduct({{0, 1, 2, 3}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
+using Bytes = std::vector<std::uint8_t>;
+
+// Appends the object's bytes, then zeros up to netlink's 4-byte alignment.
+void appendAligned(Bytes& out, const void* data, std::size_t size) {
+  const auto* begin = static_cast<const std::uint8_t*>(data);
+  out.insert(out.end(), begin, begin + size);
+  out.resize(NLMSG_ALIGN(out.size()));
+}
+
+void appendAttribute(Bytes& out, std::uint16_t type, const void* data, std::size_t size) {
+  const rtattr header{static_cast<unsigned short>(RTA_LENGTH(size)), type};
+  appendAligned(out, &header, sizeof header);
+  appendAligned(out, data, size);
+}
+
+// A link dump of `count` interfaces that are up, with 64-bit counters, in
+// datagrams of at most 32 KiB as the kernel sends them, then its end.
+std::vector<Bytes> builtLinkDump(int count, std::uint32_t sequence) {
+  std::vector<Bytes> datagrams(1);
+  const auto append = [&](std::uint16_t type, const Bytes& payload) {
+    const std::size_t length = NLMSG_HDRLEN + payload.size();
+    if (datagrams.back().size() + NLMSG_ALIGN(length) > 32 * 1024) datagrams.emplace_back();
+    const nlmsghdr header{static_cast<std::uint32_t>(length), type, NLM_F_MULTI, sequence, 0};
+    appendAligned(datagrams.back(), &header, sizeof header);
+    appendAligned(datagrams.back(), payload.data(), payload.size());
+  };
+  for (int i = 0; i < count; ++i) {
+    Bytes payload;
+    const ifinfomsg info{0, 0, 0, i + 1, IFF_UP, 0};
+    appendAligned(payload, &info, sizeof info);
+    const std::string name = "eth" + std::to_string(i);
+    appendAttribute(payload, IFLA_IFNAME, name.c_str(), name.size() + 1);
+    rtnl_link_stats64 stats{};
+    stats.rx_bytes = 1'000'000u * static_cast<unsigned>(i + 1);
+    stats.tx_bytes = 2'000u * static_cast<unsigned>(i + 1);
+    appendAttribute(payload, IFLA_STATS64, &stats, sizeof stats);
+    append(RTM_NEWLINK, payload);
+  }
+  append(NLMSG_DONE, Bytes(sizeof(int)));
+  return datagrams;
+}
+
+// The interface walk and the sample over a built dump of 1, 100 and 1,000
+// interfaces: parsing every datagram, then the counted totals.
+void BM_InterfaceWalk(benchmark::State& state) {
+  constexpr std::uint32_t kSequence = 9;
+  const auto datagrams = builtLinkDump(static_cast<int>(state.range(0)), kSequence);
+  for (auto _ : state) {
+    platform::linuxdesktop::LinkDumpParser parser{kSequence};
+    for (const auto& datagram : datagrams) parser.feed(datagram);
+    benchmark::DoNotOptimize(agent::NetworkSpeedSampler::countedTotals(parser.entries()));
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_InterfaceWalk)
+    ->ArgName("interfaces")
+    ->Arg(1)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
 
 void BM_InterfaceCountersOverNetlink(benchmark::State& state) {
   platform::linuxdesktop::NetlinkInterfaceList interfaces;
