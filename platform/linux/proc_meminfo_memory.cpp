@@ -54,7 +54,10 @@ void readLine(std::string_view line, Fields& fields) {
 
 std::optional<platform::MemoryReading> parseProcMeminfo(std::string_view text) {
   Fields fields;
-  while (!text.empty() && !fields.malformed) readLine(nextToken(text, "\n"), fields);
+  // Later lines cannot change a key already read, so the walk ends there.
+  while (!text.empty() && !fields.malformed && !(fields.total && fields.available)) {
+    readLine(nextToken(text, "\n"), fields);
+  }
   if (fields.malformed || !fields.total || !fields.available || *fields.total == 0) {
     return std::nullopt;
   }
