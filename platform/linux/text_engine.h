@@ -28,7 +28,8 @@ class TextEngine {
   TextEngine();
 
   // Layouts kept for texts laid out again: measuring and then drawing a text,
-  // or the same label every refresh, shapes it once.
+  // or the same label every refresh, shapes it once. A kept layout stays
+  // right because the context never changes after construction.
   static constexpr std::size_t kCachedLayouts = 32;
 
   // A layout of the text in the font; nullptr when the font's size is not a
