@@ -53,8 +53,9 @@ struct LinuxPlatform::Services {
 
 std::unique_ptr<LinuxPlatform> LinuxPlatform::create(const std::string& programName) {
   // One malloc arena for the whole process, set before GDBus starts its
-  // worker thread: an agent's few threads allocate little, and an arena of
-  // their own costs each about 150 KB of dirty memory for good.
+  // worker thread: an agent's few threads (that worker, the GPU reader)
+  // allocate little, and an arena of their own costs each about 150 KB of
+  // dirty memory for good.
   mallopt(M_ARENA_MAX, 1);
   GError* error = nullptr;
   const GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error)};
