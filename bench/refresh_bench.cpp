@@ -60,8 +60,11 @@ BENCHMARK(BM_RefreshImageWithPango)->Unit(benchmark::kMicrosecond);
 
 // One refresh of the picture as the agent does it: the image, handed to the
 // tray button, and the IconPixmap value at both scales when the button
-// reports a change. Arguments: shown metric columns (0 to 3), and whether a
-// value differs from the previous refresh (1) or every text is the same (0).
+// reports a change, for a host that shows the wide picture. Arguments: shown metric columns (0 to
+// 3), and whether a value differs from the previous refresh (1) or every text is the same (0).
+const platform::linuxdesktop::TrayPresentation kWide{.shape =
+                                                         platform::linuxdesktop::TrayShape::wide};
+
 void BM_RefreshColumns(benchmark::State& state) {
   platform::linuxdesktop::PangoGraphics graphics;
   agent::StatusItemRenderer renderer{graphics};
@@ -77,7 +80,9 @@ void BM_RefreshColumns(benchmark::State& state) {
     if (everyRefreshDiffers) network.uploadBytesPerSecond = (++step % 2 == 0) ? 12'345 : 23'456;
     changed = false;
     button.setImage(renderer.image(network, metrics));
-    if (changed) benchmark::DoNotOptimize(platform::linuxdesktop::iconPixmapsFor(button));
+    if (changed) {
+      benchmark::DoNotOptimize(platform::linuxdesktop::iconPixmapsFor(button, kWide));
+    }
   }
 }
 BENCHMARK(BM_RefreshColumns)
