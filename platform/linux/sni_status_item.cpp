@@ -12,7 +12,7 @@ namespace {
 
 constexpr const char* kCategory = "SystemServices";
 
-// Icons of the freedesktop naming specification, for hosts that show a
+// Standard freedesktop icon names, for hosts that show a
 // themed icon beside the label; other programs name none.
 std::string themedIconOf(std::string_view programName) {
   if (programName == "network-status-agent") return "network-transmit-receive";
