@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <limits>
 #include <string_view>
 #include <utility>
 
@@ -38,11 +39,16 @@ std::string positiveRate(double bytesPerSecond) {
   return fixedText(bytesPerSecond, 0, "B/s");
 }
 
+// False for NaN, which compares false with everything, and for infinity,
+// which has no digits to show.
+bool isShownRate(double bytesPerSecond) {
+  return bytesPerSecond > 0.0 && bytesPerSecond <= std::numeric_limits<double>::max();
+}
+
 }  // namespace
 
 std::string menuRate(double bytesPerSecond) {
-  // Written so that NaN, which compares false with everything, lands here too.
-  if (!(bytesPerSecond > 0.0)) return "0 B/s";
+  if (!isShownRate(bytesPerSecond)) return "0 B/s";
   return positiveRate(bytesPerSecond);
 }
 
@@ -65,7 +71,7 @@ std::string compactRate(double bytesPerSecond) {
 }
 
 std::string fullRate(double bytesPerSecond) {
-  if (!(bytesPerSecond > 0.0)) return "0 KB/s";
+  if (!isShownRate(bytesPerSecond)) return "0 KB/s";
   return positiveRate(bytesPerSecond);
 }
 

@@ -10,11 +10,11 @@ namespace agent {
 // whatever the process or global C++ locale. MB is the largest unit.
 
 // The compact text drawn in the status bar; "0 B/s" for a rate that is not
-// positive or not a number.
+// positive or not a finite number.
 std::string menuRate(double bytesPerSecond);
 
 // The tooltip's text; the same as menuRate except "0 KB/s" for a rate that
-// is not positive or not a number.
+// is not positive or not a finite number.
 std::string fullRate(double bytesPerSecond);
 
 // At most four characters for a tray's small square or label: the rate in

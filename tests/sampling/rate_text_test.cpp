@@ -22,6 +22,7 @@ TEST(RateTextTest, UnitsAndRoundingFollowTheRateTable) {
       {0.0, "0 B/s", "0 KB/s"},
       {-5.0, "0 B/s", "0 KB/s"},
       {std::numeric_limits<double>::quiet_NaN(), "0 B/s", "0 KB/s"},
+      {std::numeric_limits<double>::infinity(), "0 B/s", "0 KB/s"},
       {999.7, "1000 B/s", "1000 B/s"},
       {1'000.0, "1 KB/s", "1 KB/s"},
       {1'600.0, "2 KB/s", "2 KB/s"},

@@ -1,0 +1,37 @@
+// NVML's answers, from a stand-in library: results codes and utilisation.
+//
+// Input: the three result codes and the two percentages the stand-in returns.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "fuzz/fuzz_rule.h"
+#include "platform/linux/nvml_library.h"
+
+extern "C" {
+extern int fuzz_nvml_init_result;
+extern int fuzz_nvml_handle_result;
+extern int fuzz_nvml_rates_result;
+extern unsigned int fuzz_nvml_gpu;
+extern unsigned int fuzz_nvml_memory;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  FuzzedDataProvider input{data, size};
+  fuzz_nvml_init_result = input.ConsumeIntegral<int>();
+  fuzz_nvml_handle_result = input.ConsumeIntegral<int>();
+  fuzz_nvml_rates_result = input.ConsumeIntegral<int>();
+  fuzz_nvml_gpu = input.ConsumeIntegral<unsigned int>();
+  fuzz_nvml_memory = input.ConsumeIntegral<unsigned int>();
+
+  const auto nvml = platform::linuxdesktop::NvmlLibrary::open(FUZZ_NVML_PATH);
+  FUZZ_RULE((nvml != nullptr) == (fuzz_nvml_init_result == 0));
+  if (!nvml) return 0;
+  const std::optional<std::int64_t> percent = nvml->gpuUtilization();
+  const bool answered = fuzz_nvml_handle_result == 0 && fuzz_nvml_rates_result == 0;
+  FUZZ_RULE(percent.has_value() == answered);
+  if (percent) FUZZ_RULE(*percent == std::min<std::int64_t>(fuzz_nvml_gpu, 100));
+  return 0;
+}

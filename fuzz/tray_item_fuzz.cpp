@@ -1,0 +1,73 @@
+// tray-view's reading of an item's properties (Properties.GetAll) and the
+// line it prints for the item.
+//
+// Input: a first byte choosing the type — 0 for a{sv}, anything else for the
+// type string that follows up to a NUL — then the serialised value, read as
+// untrusted data.
+#include <glib.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "fuzz/fuzz_rule.h"
+#include "tools/tray_view/item_snapshot.h"
+
+namespace {
+
+using tools::trayview::ItemSnapshot;
+
+// No byte a terminal acts on reaches it.
+bool printable(std::string_view text) {
+  for (const char character : text) {
+    const auto byte = static_cast<unsigned char>(character);
+    if (byte < 0x20 || byte == 0x7f) return false;
+  }
+  return true;
+}
+
+void checkIcon(GVariant* properties, const ItemSnapshot& snapshot) {
+  if (!snapshot.icon) return;
+  const auto& icon = *snapshot.icon;
+  FUZZ_RULE(icon.width > 0 && icon.height > 0 && icon.width <= 4096 && icon.height <= 4096);
+  FUZZ_RULE(icon.argb.size() == std::size_t(icon.width) * std::size_t(icon.height) * 4);
+  FUZZ_RULE(g_variant_is_of_type(properties, G_VARIANT_TYPE("a{sv}")));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  std::string_view rest = fuzz::textOf(data + 1, size - 1);
+  std::string type = "a{sv}";
+  if (data[0] != 0) {
+    const std::size_t end = rest.find('\0');
+    if (end == std::string_view::npos) return 0;
+    type = std::string{rest.substr(0, end)};
+    rest.remove_prefix(end + 1);
+    if (!g_variant_type_string_is_valid(type.c_str()) ||
+        !g_variant_type_is_definite(G_VARIANT_TYPE(type.c_str()))) {
+      return 0;
+    }
+  }
+  GBytes* bytes = g_bytes_new(rest.data(), rest.size());
+  GVariant* properties =
+      g_variant_ref_sink(g_variant_new_from_bytes(G_VARIANT_TYPE(type.c_str()), bytes, FALSE));
+  g_bytes_unref(bytes);
+
+  const ItemSnapshot snapshot = tools::trayview::readItemSnapshot(properties);
+  if (!g_variant_is_of_type(properties, G_VARIANT_TYPE("a{sv}"))) {
+    FUZZ_RULE(snapshot.id.empty() && snapshot.title.empty() && snapshot.tooltip.empty() &&
+              snapshot.status.empty() && !snapshot.icon);
+  }
+  checkIcon(properties, snapshot);
+  const std::string line = tools::trayview::formatItemLine(snapshot, ":1.42");
+  FUZZ_RULE(line.starts_with("item ") && printable(line));
+  const std::string icon = snapshot.icon ? " icon=" + std::to_string(snapshot.icon->width) + "x" +
+                                               std::to_string(snapshot.icon->height)
+                                         : " icon=none";
+  FUZZ_RULE(line.find(icon) != std::string::npos);
+  g_variant_unref(properties);
+  return 0;
+}
