@@ -41,9 +41,10 @@ void AgentFixture::SetUp() {
   Strings daemon = {"dbus-daemon", "--nofork", "--print-address", "--session"};
   if (busForEveryone) daemon.back() = "--config-file=" + writeFile("bus.conf", kEveryoneBus);
   bus = std::make_unique<Process>(daemon, environment);
-  const auto address = bus->next([](const std::string& line) { return !line.empty(); }, 10s);
-  ASSERT_TRUE(address) << "the private dbus-daemon did not start";
-  environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + *address);
+  const auto line = bus->next([](const std::string& text) { return !text.empty(); }, 10s);
+  ASSERT_TRUE(line) << "the private dbus-daemon did not start";
+  address = *line;
+  environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
 }
 
 void AgentFixture::TearDown() {

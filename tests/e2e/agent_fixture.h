@@ -46,6 +46,8 @@ class AgentFixture : public ::testing::Test {
   // Waits, side by side, until every name is on the bus.
   bool waitForBusNames(const Strings& names);
   static std::string itemBusName(const Process& agent);
+  // The private bus's address, for a connection of the test's own.
+  const std::string& busAddress() const { return address; }
   // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
   // Ends the private dbus-daemon, as a logout does.
@@ -62,6 +64,7 @@ class AgentFixture : public ::testing::Test {
  private:
   std::unique_ptr<test_support::TempDir> temp;
   Strings environment;
+  std::string address;
   std::unique_ptr<Process> bus;
   std::vector<std::unique_ptr<Process>> helpers;
   std::vector<std::unique_ptr<Process>> agents;

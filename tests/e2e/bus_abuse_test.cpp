@@ -1,0 +1,532 @@
+// Any process on the session bus may call the items' objects and send the
+// host's signals. These tests flood both agents with calls and signals of
+// every shape and require that each agent answers or ignores them, keeps its
+// tooltip moving each second, and holds its memory flat.
+#include <gio/gio.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/e2e/agent_fixture.h"
+
+namespace e2e {
+namespace {
+
+template <auto Free>
+struct Deleter {
+  template <class T>
+  void operator()(T* pointer) const {
+    Free(pointer);
+  }
+};
+using Connection = std::unique_ptr<GDBusConnection, Deleter<g_object_unref>>;
+using Variant = std::unique_ptr<GVariant, Deleter<g_variant_unref>>;
+
+constexpr const char* kItemPath = "/StatusNotifierItem";
+constexpr const char* kItemInterface = "org.kde.StatusNotifierItem";
+constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
+constexpr const char* kMenuPath = "/MenuBar";
+constexpr const char* kMenuInterface = "com.canonical.dbusmenu";
+constexpr const char* kHostPath = "/com/velmora/app";
+constexpr const char* kHostInterface = "com.velmora.app";
+constexpr const char* kDefaultsFile = "config/com.velmora.app/defaults.conf";
+
+// Resident memory, in KiB, of a running process.
+long residentKiB(pid_t pid) {
+  std::ifstream status{"/proc/" + std::to_string(pid) + "/status"};
+  std::string field;
+  long value = -1;
+  while (status >> field) {
+    if (field == "VmRSS:" && status >> value) return value;
+  }
+  return -1;
+}
+
+// Random calls and values of every shape, from a fixed seed so that a
+// failure can be replayed.
+class Abuse {
+ public:
+  struct Call {
+    std::string path;
+    std::string interfaceName;
+    std::string method;
+    GVariant* arguments = nullptr;  // floating, or null for none
+  };
+
+  explicit Abuse(std::set<std::int32_t> menuIds) : existingMenuIds(std::move(menuIds)) {}
+
+  Call next() {
+    switch (pick(10)) {
+      case 0: {  // a click, scroll or other item method with plausible arguments
+        const char* methods[] = {"Activate", "ContextMenu", "SecondaryActivate"};
+        if (pick(4) == 0) {
+          return {kItemPath, kItemInterface, "Scroll",
+                  g_variant_new("(is)", number(), text(40).c_str())};
+        }
+        return {kItemPath, kItemInterface, methods[pick(3)],
+                g_variant_new("(ii)", number(), number())};
+      }
+      case 1:  // an item method with arguments of any type
+        return {kItemPath, kItemInterface, pick(2) ? "Activate" : "Scroll", tuple()};
+      case 2:  // a method nobody has, on the item's interface or another
+        return {somePath(), pick(2) ? kItemInterface : name(3), name(1), tuple()};
+      case 3: {  // reading a property, known or not
+        const char* known[] = {"Id",         "Title", "Status",  "ToolTip",
+                               "IconPixmap", "Menu",  "Category"};
+        const std::string property = pick(2) ? known[pick(7)] : text(pick(20) == 0 ? 100000 : 30);
+        if (pick(3) == 0)
+          return {kItemPath, kPropertiesInterface, "GetAll",
+                  g_variant_new("(s)", anyInterface().c_str())};
+        return {kItemPath, kPropertiesInterface, "Get",
+                g_variant_new("(ss)", anyInterface().c_str(), property.c_str())};
+      }
+      case 4:  // writing a read-only property
+        return {kItemPath, kPropertiesInterface, "Set",
+                g_variant_new("(ssv)", anyInterface().c_str(), pick(2) ? "Title" : "ToolTip",
+                              value(2))};
+      case 5:  // the property methods with arguments of any type
+        return {pick(2) ? kItemPath : kMenuPath, kPropertiesInterface, pick(2) ? "Get" : "Set",
+                tuple()};
+      case 6:  // a menu event for an id that does not exist
+        return {kMenuPath, kMenuInterface, "Event",
+                g_variant_new("(isvu)", missingId(), pick(2) ? "clicked" : text(20).c_str(),
+                              value(2), static_cast<guint32>(number()))};
+      case 7: {  // the other menu methods, with plausible arguments
+        switch (pick(4)) {
+          case 0:
+            return {kMenuPath, kMenuInterface, "GetLayout",
+                    g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, strings())};
+          case 1:
+            return {kMenuPath, kMenuInterface, "GetProperty",
+                    g_variant_new("(is)", number(), text(30).c_str())};
+          case 2:
+            return {kMenuPath, kMenuInterface, "AboutToShow", g_variant_new("(i)", number())};
+          default:
+            return {kMenuPath, kMenuInterface, "GetGroupProperties",
+                    g_variant_new("(@ai@as)", ids(), strings())};
+        }
+      }
+      case 8:  // the menu methods with arguments of any type
+        return {kMenuPath, kMenuInterface,
+                pick(2) ? "Event" : (pick(2) ? "EventGroup" : "AboutToShowGroup"), tuple()};
+      default:  // introspection and the peer interface, on paths that exist or not
+        return {somePath(),
+                pick(2) ? "org.freedesktop.DBus.Introspectable" : "org.freedesktop.DBus.Peer",
+                pick(2) ? "Introspect" : "Ping", pick(4) == 0 ? tuple() : nullptr};
+    }
+  }
+
+  // The body of a signal on the host's path: any tuple, or an a{sv} close to
+  // the sleep state's.
+  GVariant* signalBody() {
+    if (pick(2) == 0) return tuple();
+    GVariantBuilder state;
+    g_variant_builder_init(&state, G_VARIANT_TYPE_VARDICT);
+    const int count = pick(4);
+    for (int index = 0; index < count; ++index) {
+      const char* keys[] = {"active", "status"};
+      const std::string key = pick(3) ? keys[pick(2)] : text(10);
+      g_variant_builder_add(
+          &state, "{sv}", key.c_str(),
+          pick(2)
+              ? g_variant_new_string(pick(2) ? "true" : text(pick(50) == 0 ? 200000 : 20).c_str())
+              : value(2));
+    }
+    return g_variant_new("(a{sv})", &state);
+  }
+
+  std::string member() {
+    const char* members[] = {"sleepStatusStateChanged", "showWindow", "showSleepManagement"};
+    return pick(4) ? members[pick(3)] : name(1);
+  }
+
+ private:
+  int pick(int count) { return std::uniform_int_distribution<int>{0, count - 1}(random); }
+  std::int32_t number() {
+    const std::int32_t edges[] = {0, -1, 1, INT32_MIN, INT32_MAX};
+    return pick(4) ? edges[pick(5)] : static_cast<std::int32_t>(random());
+  }
+
+  // Valid UTF-8 of ASCII, control characters and CJK; now and then huge.
+  std::string text(std::size_t longest) {
+    const std::size_t length = pick(100) == 0 ? longest * 10 : pick(static_cast<int>(longest) + 1);
+    std::string result;
+    while (result.size() < length) {
+      switch (pick(8)) {
+        case 0:
+          result += static_cast<char>(1 + pick(31));
+          break;
+        case 1:
+          result += "醒";
+          break;
+        default:
+          result += static_cast<char>(32 + pick(95));
+      }
+    }
+    return result;
+  }
+
+  // A valid member name with `parts` dot-separated elements.
+  std::string name(int parts) {
+    std::string result;
+    for (int part = 0; part < parts; ++part) {
+      if (part > 0) result += '.';
+      result += static_cast<char>('A' + pick(26));
+      const int length = pick(12);
+      for (int index = 0; index < length; ++index) result += "abcxyz_019"[pick(10)];
+    }
+    return result;
+  }
+
+  std::string anyInterface() {
+    const char* known[] = {kItemInterface, kMenuInterface, kPropertiesInterface, ""};
+    return pick(3) ? known[pick(4)] : text(30);
+  }
+
+  std::string somePath() {
+    const char* known[] = {kItemPath, kMenuPath, "/", "/MenuBar/1", "/StatusNotifierItem/x"};
+    return pick(3) ? known[pick(5)] : "/" + name(1);
+  }
+
+  // An id no entry has: negative, or far above the few a menu numbers (its
+  // entries are numbered afresh each time it is built, from 1 up).
+  std::int32_t missingId() {
+    const std::int32_t edges[] = {-1, INT32_MIN, INT32_MAX};
+    std::int32_t id = pick(2) ? edges[pick(3)] : 1000000 + pick(1000000);
+    while (existingMenuIds.contains(id)) id = -2 - pick(1000);
+    return id;
+  }
+
+  GVariant* ids() {
+    GVariantBuilder list;
+    g_variant_builder_init(&list, G_VARIANT_TYPE("ai"));
+    for (int count = pick(6); count > 0; --count) g_variant_builder_add(&list, "i", number());
+    return g_variant_builder_end(&list);
+  }
+
+  GVariant* strings() {
+    GVariantBuilder list;
+    g_variant_builder_init(&list, G_VARIANT_TYPE_STRING_ARRAY);
+    for (int count = pick(4); count > 0; --count)
+      g_variant_builder_add(&list, "s", text(16).c_str());
+    return g_variant_builder_end(&list);
+  }
+
+  GVariant* tuple() {
+    std::vector<GVariant*> fields(pick(5));
+    for (GVariant*& field : fields) field = value(3);
+    return g_variant_new_tuple(fields.data(), fields.size());
+  }
+
+  GVariant* value(int depth) {
+    switch (pick(depth > 0 ? 12 : 8)) {
+      case 0:
+        return g_variant_new_string(text(pick(30) == 0 ? 100000 : 40).c_str());
+      case 1:
+        return g_variant_new_int32(number());
+      case 2:
+        return g_variant_new_uint32(static_cast<guint32>(number()));
+      case 3:
+        return g_variant_new_boolean(pick(2));
+      case 4:
+        return g_variant_new_double(pick(2) ? 1e308 : -0.5);
+      case 5:
+        return g_variant_new_int64(INT64_MIN + pick(2));
+      case 6:
+        return g_variant_new_object_path(somePath().c_str());
+      case 7: {
+        const std::string bytes = text(pick(20) == 0 ? 50000 : 64);
+        return g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
+      }
+      case 8:
+        return g_variant_new_variant(value(depth - 1));
+      case 9:
+        return ids();
+      case 10:
+        return tuple();
+      default: {
+        GVariantBuilder dictionary;
+        g_variant_builder_init(&dictionary, G_VARIANT_TYPE_VARDICT);
+        for (int count = pick(4); count > 0; --count) {
+          g_variant_builder_add(&dictionary, "{sv}", text(12).c_str(), value(depth - 1));
+        }
+        return g_variant_builder_end(&dictionary);
+      }
+    }
+  }
+
+  std::mt19937 random{20261206};
+  std::set<std::int32_t> existingMenuIds;
+};
+
+class BusAbuseTest : public AgentFixture {
+ protected:
+  struct Agent {
+    Process* process = nullptr;
+    std::string busName;
+  };
+
+  // Both agents, their host a sleeping process. Under AddressSanitizer freed
+  // memory waits in a quarantine of up to 256 MB, which would hide a flat
+  // heap behind a growing resident size; a small one keeps RSS meaningful.
+  void startAgents() {
+    const char* options = std::getenv("ASAN_OPTIONS");
+    const std::string asan = std::string{"ASAN_OPTIONS="} + (options ? options : "") +
+                             ":quarantine_size_mb=1:thread_local_quarantine_size_kb=64";
+    const std::string host = std::to_string(startSleeper().id());
+    for (const char* program : {kNetworkAgent, kSleepAgent}) {
+      Process& process = startAgent(program, host, {"env", asan});
+      agents.push_back({&process, itemBusName(process)});
+    }
+    ASSERT_TRUE(waitForBusNames({agents[0].busName, agents[1].busName}));
+
+    GError* error = nullptr;
+    connection.reset(g_dbus_connection_new_for_address_sync(
+        busAddress().c_str(),
+        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error));
+    ASSERT_TRUE(connection) << error->message;
+    // The network agent's tooltip only: the sleep agent's follows the abusive signals.
+    const Variant owner{g_dbus_connection_call_sync(
+        connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "GetNameOwner", g_variant_new("(s)", agents[0].busName.c_str()), G_VARIANT_TYPE("(s)"),
+        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr)};
+    ASSERT_TRUE(owner);
+    const char* uniqueName = nullptr;
+    g_variant_get(owner.get(), "(&s)", &uniqueName);
+    g_dbus_connection_signal_subscribe(connection.get(), uniqueName, kItemInterface, "NewToolTip",
+                                       kItemPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE, toolTipChanged,
+                                       this, nullptr);
+  }
+
+  // The ids of the network agent's menu entries, which no abusive event may
+  // name: a click on one of them is a real click.
+  std::set<std::int32_t> menuIds() {
+    std::set<std::int32_t> ids{0};
+    // The menu may be exported a moment after the name is owned.
+    Variant layout;
+    const auto start = Clock::now();
+    while (!layout && Clock::now() - start < 5s) {
+      layout.reset(g_dbus_connection_call_sync(
+          connection.get(), agents[0].busName.c_str(), kMenuPath, kMenuInterface, "GetLayout",
+          g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)), nullptr,
+          G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
+      if (!layout) g_usleep(100000);
+    }
+    EXPECT_TRUE(layout) << "the menu's layout";
+    if (layout) collectIds(Variant{g_variant_get_child_value(layout.get(), 1)}.get(), ids);
+    return ids;
+  }
+
+  static void collectIds(GVariant* entry, std::set<std::int32_t>& ids) {
+    ids.insert(g_variant_get_int32(Variant{g_variant_get_child_value(entry, 0)}.get()));
+    const Variant children{g_variant_get_child_value(entry, 2)};
+    for (gsize index = 0; index < g_variant_n_children(children.get()); ++index) {
+      const Variant boxed{g_variant_get_child_value(children.get(), index)};
+      collectIds(Variant{g_variant_get_variant(boxed.get())}.get(), ids);
+    }
+  }
+
+  // Sends `count` calls to each agent (from nextCall) and `signals` signals
+  // on the host's path, keeping at most kWindow calls in flight.
+  template <class NextCall>
+  void flood(int count, int signals, NextCall nextCall) {
+    const auto start = Clock::now();
+    int sent = 0;
+    int emitted = 0;
+    const int total = count * static_cast<int>(agents.size());
+    while (sent < total || inFlight > 0) {
+      while (inFlight < kWindow && sent < total) {
+        const Agent& agent = agents[sent % agents.size()];
+        const Abuse::Call call = nextCall();
+        g_dbus_connection_call(connection.get(), agent.busName.c_str(), call.path.c_str(),
+                               call.interfaceName.c_str(), call.method.c_str(), call.arguments,
+                               nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr,
+                               callDone, this);
+        ++inFlight;
+        ++sent;
+        if (emitted < signals && sent % (total / signals) == 0) {
+          g_dbus_connection_emit_signal(connection.get(), nullptr, kHostPath, kHostInterface,
+                                        abuse->member().c_str(), abuse->signalBody(), nullptr);
+          ++emitted;
+        }
+      }
+      pumpOnce();
+      ASSERT_LT(Clock::now() - start, 120s) << "the agents stopped answering";
+    }
+    calls += sent;
+    signalsSent += emitted;
+  }
+
+  // Handles what arrived, waiting for it, and switches the network agent's
+  // CPU column when a second has passed since the last switch: its tooltip
+  // changes at the next refresh.
+  void pumpOnce() {
+    if (Clock::now() - lastSwitch >= 1s) {
+      cpuOn = !cpuOn;
+      writeFile(kDefaultsFile,
+                std::string{"[Defaults]\nnetworkSpeedShowCPUV1="} + (cpuOn ? "true\n" : "false\n"));
+      lastSwitch = Clock::now();
+    }
+    if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
+  }
+
+  void pumpUntil(Clock::time_point deadline) {
+    while (Clock::now() < deadline) pumpOnce();
+  }
+
+  // Since measureFrom: every call was answered or refused in time, the
+  // tooltip never went more than three seconds without a change while the
+  // options switched each second (two more switches follow the last call),
+  // and both agents still run.
+  void expectResponsiveSince(Clock::time_point measureFrom) {
+    pumpUntil(Clock::now() + 2500ms);
+    std::vector<Clock::time_point> times{measureFrom};
+    for (const auto time : toolTipTimes) {
+      if (time > measureFrom) times.push_back(time);
+    }
+    times.push_back(Clock::now());
+    Clock::duration longestGap{};
+    for (std::size_t index = 0; index + 1 < times.size(); ++index) {
+      longestGap = std::max(longestGap, times[index + 1] - times[index]);
+    }
+    const auto seconds = std::chrono::duration<double>(Clock::now() - measureFrom).count();
+    std::printf(
+        "%d calls (%d answered, %d refused, %d timed out) and %d signals in %.1f s; "
+        "%zu tooltip changes, the longest gap %.2f s\n",
+        calls, answered, errors, timeouts, signalsSent, seconds, times.size() - 2,
+        std::chrono::duration<double>(longestGap).count());
+    EXPECT_EQ(timeouts, 0) << "calls neither answered nor refused in 10 s";
+    EXPECT_LE(longestGap, 3s) << "the tooltip stopped following the options";
+    for (const Agent& agent : agents) EXPECT_FALSE(agent.process->waitForExit(0s)) << agent.busName;
+  }
+
+  // The sleep item takes a well-formed state after all that.
+  void expectSleepStateFollows(const std::string& status) {
+    g_dbus_connection_emit_signal(
+        connection.get(), nullptr, kHostPath, kHostInterface, "sleepStatusStateChanged",
+        g_variant_new_parsed("({'active': <'true'>, 'status': <%s>},)", status.c_str()), nullptr);
+    const auto start = Clock::now();
+    std::string tooltip;
+    while (Clock::now() - start < 3s) {
+      const Variant reply{g_dbus_connection_call_sync(
+          connection.get(), agents[1].busName.c_str(), kItemPath, kPropertiesInterface, "Get",
+          g_variant_new("(ss)", kItemInterface, "ToolTip"), G_VARIANT_TYPE("(v)"),
+          G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr)};
+      if (reply) {
+        const Variant boxed{g_variant_get_child_value(reply.get(), 0)};
+        const Variant value{g_variant_get_variant(boxed.get())};
+        const char* title = nullptr;
+        if (g_variant_is_of_type(value.get(), G_VARIANT_TYPE("(sa(iiay)ss)"))) {
+          g_variant_get_child(value.get(), 2, "&s", &title);
+          tooltip = title;
+        }
+        if (tooltip.ends_with(status)) return;
+      }
+      g_usleep(100000);
+    }
+    ADD_FAILURE() << "the sleep tooltip is still " << tooltip;
+  }
+
+  static void callDone(GObject* source, GAsyncResult* result, gpointer self) {
+    auto* test = static_cast<BusAbuseTest*>(self);
+    GError* error = nullptr;
+    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    --test->inFlight;
+    if (reply != nullptr) {
+      ++test->answered;
+      g_variant_unref(reply);
+    } else if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT)) {
+      ++test->timeouts;
+    } else {
+      ++test->errors;
+    }
+    if (error != nullptr) g_error_free(error);
+  }
+
+  static void toolTipChanged(GDBusConnection*, const char*, const char*, const char*, const char*,
+                             GVariant*, gpointer self) {
+    static_cast<BusAbuseTest*>(self)->toolTipTimes.push_back(Clock::now());
+  }
+
+  static constexpr int kWindow = 64;
+  static constexpr int kCallTimeoutMs = 10000;
+
+  std::vector<Agent> agents;
+  Connection connection;
+  std::unique_ptr<Abuse> abuse;
+  std::vector<Clock::time_point> toolTipTimes;
+  Clock::time_point lastSwitch;
+  bool cpuOn = false;
+  int calls = 0;
+  int signalsSent = 0;
+  int inFlight = 0;
+  int answered = 0;
+  int errors = 0;
+  int timeouts = 0;
+};
+
+TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsiveAndFlat) {
+  startAgents();
+  ASSERT_FALSE(HasFatalFailure());
+  abuse = std::make_unique<Abuse>(menuIds());
+  const auto next = [this] { return abuse->next(); };
+
+  // The first round fills the agents' caches (the allocator's too, for the
+  // huge strings); the second must not grow them.
+  const auto start = Clock::now();
+  flood(6000, 1500, next);
+  ASSERT_FALSE(HasFatalFailure());
+  const long before[] = {residentKiB(agents[0].process->id()),
+                         residentKiB(agents[1].process->id())};
+  flood(8000, 2000, next);
+  ASSERT_FALSE(HasFatalFailure());
+  expectResponsiveSince(start);
+  for (std::size_t index = 0; index < agents.size(); ++index) {
+    const long after = residentKiB(agents[index].process->id());
+    std::printf("%s: RSS %ld -> %ld KiB\n", agents[index].busName.c_str(), before[index], after);
+    EXPECT_LE(after - before[index], 2048) << agents[index].busName;
+  }
+  expectSleepStateFollows("还在");
+}
+
+TEST_F(BusAbuseTest, AThousandClicksASecondNeitherGrowNorStallTheAgents) {
+  startAgents();
+  ASSERT_FALSE(HasFatalFailure());
+  const auto click = [] {
+    return Abuse::Call{kItemPath, kItemInterface, "Activate", g_variant_new("(ii)", 10, 10)};
+  };
+  // A thousand clicks on each item in every second, for three seconds and
+  // then for six more.
+  const auto start = Clock::now();
+  int second = 0;
+  const auto clicksFor = [&](int seconds) {
+    for (const int end = second + seconds; second < end; ++second) {
+      flood(1000, 0, click);
+      ASSERT_FALSE(HasFatalFailure());
+      pumpUntil(start + std::chrono::seconds{second + 1});
+    }
+  };
+  clicksFor(3);
+  ASSERT_FALSE(HasFatalFailure());
+  const long before[] = {residentKiB(agents[0].process->id()),
+                         residentKiB(agents[1].process->id())};
+  clicksFor(6);
+  ASSERT_FALSE(HasFatalFailure());
+  expectResponsiveSince(start);
+  for (std::size_t index = 0; index < agents.size(); ++index) {
+    const long after = residentKiB(agents[index].process->id());
+    std::printf("%s: RSS %ld -> %ld KiB\n", agents[index].busName.c_str(), before[index], after);
+    EXPECT_LE(after - before[index], 2048) << agents[index].busName;
+  }
+  expectSleepStateFollows("点过了");
+}
+
+}  // namespace
+}  // namespace e2e
