@@ -201,7 +201,8 @@ void SniStatusItem::buttonChanged(SniButton::Change change) {
       return;
     case SniButton::Change::compactReading:
       announcer.markStale(SniAnnounced::label);
-      if (showsCompactReading(model, shown().shape)) announcer.markStale(SniAnnounced::icon);
+      // In the square the reading is the picture, or was until it emptied.
+      if (shown().shape == TrayShape::square) announcer.markStale(SniAnnounced::icon);
       return;
     case SniButton::Change::image:
       // The compact picture does not show the image: nothing to redraw.

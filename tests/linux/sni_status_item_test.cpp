@@ -18,15 +18,6 @@
 namespace platform::linuxdesktop::testing {
 namespace {
 
-// The height of each pixmap.
-std::vector<int> pixmapHeights(GVariant* pixmaps) {
-  std::vector<int> heights;
-  for (gsize i = 0; pixmaps && i < g_variant_n_children(pixmaps); ++i) {
-    g_variant_get_child(pixmaps, i, "(ii@ay)", nullptr, &heights.emplace_back(), nullptr);
-  }
-  return heights;
-}
-
 std::vector<std::pair<int, int>> pixmapSizes(GVariant* pixmaps) {
   std::vector<std::pair<int, int>> sizes;
   for (gsize i = 0; pixmaps && i < g_variant_n_children(pixmaps); ++i) {
@@ -36,13 +27,10 @@ std::vector<std::pair<int, int>> pixmapSizes(GVariant* pixmaps) {
   return sizes;
 }
 
-TEST_F(StatusItemTest, IconIsTheTitleAtScalesOneAndTwoAndNothingWithoutATitle) {
-  const auto item = newItem();
-  item->button()->setTitle("眠╮");
-  ASSERT_TRUE(waitForRegistration());
-  EXPECT_EQ(pixmapHeights(itemProperty("IconPixmap").get()), (std::vector{22, 44}));
-  item->button()->setTitle("");
-  EXPECT_TRUE(pixmapHeights(itemProperty("IconPixmap").get()).empty());
+std::vector<int> pixmapHeights(GVariant* pixmaps) {
+  std::vector<int> heights;
+  for (const auto& size : pixmapSizes(pixmaps)) heights.push_back(size.second);
+  return heights;
 }
 
 TEST(IconPixmapsTest, AHostsExactHeightIsOfferedBesideTheWholeScales) {
@@ -94,11 +82,13 @@ TEST_F(StatusItemTest, LabelIsTheCompactReadingOrElseTheTitleAndNeverDeclaredEmp
   // The test's own process is the tray host here: one not known, which
   // gets the square and no themed icon.
   EXPECT_EQ(declared(), false) << "no title, no reading: no label";
+  EXPECT_TRUE(pixmapSizes(itemProperty("IconPixmap").get()).empty()) << "and no picture";
   EXPECT_EQ(printedProperty("IconName"), "''");
   item->button()->setTitle("眠╮");
   ASSERT_TRUE(spinUntil([&] { return recorder.count("XAyatanaNewLabel ('眠╮', '眠╮')") == 1; }));
   EXPECT_EQ(printedProperty("XAyatanaLabel"), "'眠╮'");
   EXPECT_EQ(declared(), true);
+  EXPECT_EQ(pixmapHeights(itemProperty("IconPixmap").get()), (std::vector{22, 44}));
 
   const platform::Color red{1.0, 0.25, 0.19, 1.0};
   const std::vector<platform::CompactLine> reading{{"↑", red, "1.2M", "888M"},
@@ -116,6 +106,9 @@ TEST_F(StatusItemTest, LabelIsTheCompactReadingOrElseTheTitleAndNeverDeclaredEmp
   roundTrip(host.get(), itemBusName().c_str());
   EXPECT_EQ(recorder.count("XAyatanaNewLabel "), 2);
   EXPECT_EQ(recorder.count("NewIcon "), 2) << "the title's picture, then the reading's";
+  item->button()->setCompactReading({});
+  EXPECT_TRUE(spinUntil([&] { return pixmapSizes(itemProperty("IconPixmap").get()).empty(); }))
+      << "neither title nor reading: no picture";
 }
 
 TEST_F(StatusItemTest, TheUsersShapeFileSwitchesTheIconWhileTheItemRuns) {
