@@ -25,12 +25,15 @@ struct Pixel {
   int x = 0, y = 0, alpha = 0, red = 0, green = 0, blue = 0;
 };
 
+Pixel pixelAt(const Pixmap& pixmap, int x, int y) {
+  const auto at = static_cast<std::size_t>(y * pixmap.width + x) * 4;
+  return {x, y, pixmap.argb[at], pixmap.argb[at + 1], pixmap.argb[at + 2], pixmap.argb[at + 3]};
+}
+
 int countPixels(const Pixmap& pixmap, const std::function<bool(const Pixel&)>& matches) {
   int count = 0;
-  for (std::size_t at = 0; at + 4 <= pixmap.argb.size(); at += 4) {
-    const int index = static_cast<int>(at / 4);
-    count += matches({index % pixmap.width, index / pixmap.width, pixmap.argb[at],
-                      pixmap.argb[at + 1], pixmap.argb[at + 2], pixmap.argb[at + 3]});
+  for (int y = 0; y < pixmap.height; ++y) {
+    for (int x = 0; x < pixmap.width; ++x) count += matches(pixelAt(pixmap, x, y));
   }
   return count;
 }
@@ -50,19 +53,6 @@ bool isBright(const Pixel& pixel) {
 
 bool isBackdrop(const Pixel& pixel) {
   return pixel.alpha == 255 && pixel.red == 28 && pixel.green == 28 && pixel.blue == 28;
-}
-
-const Pixel& at(const std::vector<Pixel>& pixels, const Pixmap& pixmap, int x, int y) {
-  return pixels[static_cast<std::size_t>(y * pixmap.width + x)];
-}
-
-std::vector<Pixel> pixelsOf(const Pixmap& pixmap) {
-  std::vector<Pixel> pixels;
-  countPixels(pixmap, [&](const Pixel& pixel) {
-    pixels.push_back(pixel);
-    return false;
-  });
-  return pixels;
 }
 
 constexpr platform::Font kRateFont{platform::FontFace::monospacedDigitSystem, 10.0,
@@ -88,10 +78,9 @@ TEST(CairoImageTest, ImageIsWholePointsTimesScaleAndOnTheBackdropPaddedWithRound
     const Pixmap framed = drawn.renderOnBackdrop(scale);
     ASSERT_EQ(framed.width, (57 + 2 * static_cast<int>(kBackdropPadding)) * scale);
     ASSERT_EQ(framed.height, 22 * scale);
-    const std::vector<Pixel> pixels = pixelsOf(framed);
-    EXPECT_LT(at(pixels, framed, 0, 0).alpha, 64) << "a rounded corner";
-    EXPECT_TRUE(isBackdrop(at(pixels, framed, framed.width / 2, 0)));
-    EXPECT_TRUE(isBackdrop(at(pixels, framed, 1 * scale, framed.height / 2)));
+    EXPECT_LT(pixelAt(framed, 0, 0).alpha, 64) << "a rounded corner";
+    EXPECT_TRUE(isBackdrop(pixelAt(framed, framed.width / 2, 0)));
+    EXPECT_TRUE(isBackdrop(pixelAt(framed, 1 * scale, framed.height / 2)));
     // The text moves right by the padding.
     EXPECT_GT(countPixels(framed, isBright), 10 * scale * scale);
     EXPECT_EQ(countPixels(framed,
