@@ -155,6 +155,9 @@ int inkColumns(const Image& shot, const Box& box) {
   return columns;
 }
 
+Box boxOf(const Box& box) { return box; }
+Box boxOf(const PictureMeasure& measure) { return measure.box; }
+
 class TrayHostTest : public PanelFixture,
                      public ::testing::WithParamInterface<std::tuple<HostCase, AgentCase>> {
  protected:
@@ -163,42 +166,25 @@ class TrayHostTest : public PanelFixture,
 
   void SetUp() override { startPanel(host().setup); }
 
-  // The item's picture once two screenshots apart agree on it and it is
-  // `wanted`, or the last one they agreed on at the limit. A panel lays a
-  // new item out in steps, each of which may hold still for a while.
-  template <class Wanted>
-  std::optional<std::pair<Image, PictureMeasure>> settledPicture(Clock::duration limit,
-                                                                 const Wanted& wanted) {
-    std::optional<std::pair<Image, PictureMeasure>> settled;
+  // What `measure` finds on the panel once two screenshots 300 ms apart agree
+  // on it and it is `wanted`, or the last one they agreed on at the limit. A
+  // panel lays a new item out in steps, each of which may hold still for a
+  // while.
+  template <class Measure, class Wanted>
+  auto settled(Clock::duration limit, const Measure& measure, const Wanted& wanted) {
+    std::optional<std::pair<Image, typename decltype(measure(Image{}))::value_type>> result;
     for (const auto deadline = Clock::now() + limit; Clock::now() < deadline;) {
       const auto first = screenshot();
       std::this_thread::sleep_for(300ms);
       const auto second = screenshot();
       if (!first || !second) continue;
-      const auto measure = measurePicture(*second, host().top, host().bottom);
-      const auto earlier = measurePicture(*first, host().top, host().bottom);
-      if (!measure || !earlier || measure->box != earlier->box) continue;
-      settled = std::pair{*second, *measure};
-      if (wanted(*measure)) break;
+      const auto found = measure(*second);
+      const auto earlier = measure(*first);
+      if (!found || !earlier || boxOf(*found) != boxOf(*earlier)) continue;
+      result = std::pair{*second, *found};
+      if (wanted(*second, *found)) break;
     }
-    return settled;
-  }
-
-  // What changed on the panel since `before`, in the same way.
-  std::optional<std::pair<Image, Box>> settledChange(const Image& before, Clock::duration limit,
-                                                     int wantedInk) {
-    std::optional<std::pair<Image, Box>> settled;
-    for (const auto deadline = Clock::now() + limit; Clock::now() < deadline;) {
-      const auto first = screenshot();
-      std::this_thread::sleep_for(300ms);
-      const auto second = screenshot();
-      if (!first || !second) continue;
-      const auto box = changedBox(before, *second, host().top, host().bottom);
-      if (!box || box != changedBox(before, *first, host().top, host().bottom)) continue;
-      settled = std::pair{*second, *box};
-      if (inkColumns(*second, *box) >= wantedInk) break;
-    }
-    return settled;
+    return result;
   }
 
   // The item's icon proportion as drawn, from `tray-view list`.
@@ -234,7 +220,10 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
     // The icon is at most a panel's height wide; the label adds a character
     // or more.
     const int wantedInk = host().bottom - host().top + kCharacterWidth;
-    const auto changed = settledChange(*before, 20s, wantedInk);
+    const auto changed = settled(
+        20s,
+        [&](const Image& shot) { return changedBox(*before, shot, host().top, host().bottom); },
+        [&](const Image& shot, const Box& box) { return inkColumns(shot, box) >= wantedInk; });
     ASSERT_TRUE(changed) << "the item never showed";
     const auto& [shot, box] = *changed;
     saveCrop(shot, box, host().name + "-" + agent().name);
@@ -266,11 +255,13 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   const auto keepsShape = [&](const PictureMeasure& measure) {
     return std::abs(measure.box.proportion() / *drawn - 1.0) <= kProportionTolerance;
   };
-  const auto picture = settledPicture(30s, [&](const PictureMeasure& measure) {
-    if (measure.contrast < kMinimumContrast) return false;
-    if (!network) return true;
-    return shows == Shows::squarePicture ? square(measure) : keepsShape(measure);
-  });
+  const auto picture = settled(
+      30s, [&](const Image& shot) { return measurePicture(shot, host().top, host().bottom); },
+      [&](const Image&, const PictureMeasure& measure) {
+        if (measure.contrast < kMinimumContrast) return false;
+        if (!network) return true;
+        return shows == Shows::squarePicture ? square(measure) : keepsShape(measure);
+      });
   ASSERT_TRUE(picture) << "no tray picture on its backdrop in rows " << host().top << "-"
                        << host().bottom;
   const auto& [shot, measure] = *picture;
