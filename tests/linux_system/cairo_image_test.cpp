@@ -1,7 +1,5 @@
 #include "platform/linux/cairo_image.h"
 
-#include <algorithm>
-
 #include <cmath>
 #include <cstddef>
 #include <functional>
@@ -186,7 +184,7 @@ struct CompactCase {
   int scale = 1;
 };
 
-TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourFillingTheSquare) {
+TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourInTheSquare) {
   const platform::Color red{1.0, 0.25, 0.19, 1.0};
   const platform::Color blue{0.11, 0.55, 1.0, 1.0};
   const auto lines = [&](const char* upload, const char* download) {
@@ -207,19 +205,6 @@ TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourFillingTheSquare) {
     EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return reddish(p) && p.y >= half; }), 0);
     EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && p.y >= half; }), 10);
     EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && p.y < half; }), 0);
-    // Each row's ink is at least 7 points high and within the square.
-    for (const auto& [top, bottom] : {std::pair{0, half}, std::pair{half, pixmap.height}}) {
-      int first = pixmap.height;
-      int last = -1;
-      countPixels(pixmap, [&](const Pixel& p) {
-        if (p.y >= top && p.y < bottom && (reddish(p) || bluish(p)) && p.alpha == 255) {
-          first = std::min(first, p.y);
-          last = std::max(last, p.y);
-        }
-        return false;
-      });
-      EXPECT_GE(last - first + 1, 7 * compact.scale) << "rows " << top << "-" << bottom;
-    }
   }
   EXPECT_TRUE(renderCompact({}, 1).argb.empty());
 }
