@@ -74,6 +74,9 @@ TEST_F(NetworkAgentLaunch, EachTickShowsNewRatesAndOptionsAndTheLengthFollowsThe
     EXPECT_EQ(compact[0].cue + compact[0].text + " " + compact[1].cue + compact[1].text,
               std::string{"↑"} + step.compactUpload + " ↓" + step.compactDownload);
   }
+  // Each refresh reads the options afresh from the suite opened once.
+  EXPECT_EQ(platform.log.withPrefix("defaults.openSuite(").size(), 1u);
+  EXPECT_EQ(platform.log.withPrefix("defaults.synchronize(").size(), 1u + std::size(steps));
 }
 
 TEST_F(NetworkAgentLaunch, WithoutAButtonLaunchCompletesAndEveryRefreshStillSetsTheLength) {

@@ -22,27 +22,6 @@ class DisplayOptionsReaderTest : public ::testing::Test {
   platform::fake::FakeUserDefaultsStore store{log};
 };
 
-// One reader reads every case: the fake's reads see the stored domain only
-// after synchronize.
-TEST_F(DisplayOptionsReaderTest, EachReadSynchronizesAndOnlyAMissingMemoryKeyShowsRAM) {
-  const struct {
-    const char* what;
-    platform::fake::DefaultsDomain stored;
-    DisplayOptions expected;
-  } cases[] = {
-      {"nothing stored", {}, {true, false, false}},
-      {"memory false", {{kMemory, false}}, {false, false, false}},
-      {"all true", {{kGPU, true}, {kCPU, true}, {kMemory, true}}, {true, true, true}},
-  };
-  DisplayOptionsReader reader{store, kSuite};
-  for (const auto& c : cases) {
-    store.suites[kSuite] = c.stored;
-    EXPECT_EQ(reader.read(), c.expected) << c.what;
-  }
-  EXPECT_EQ(log.withPrefix("defaults.openSuite").size(), 1u);
-  EXPECT_EQ(log.withPrefix("defaults.synchronize").size(), 3u);
-}
-
 TEST_F(DisplayOptionsReaderTest, UnopenableSuiteReadsStandardDefaults) {
   store.suitesOpen = false;
   store.suites[kSuite] = {{kCPU, true}};
