@@ -13,15 +13,13 @@
 #include <variant>
 
 #include "fuzz/fuzz_rule.h"
+#include "fuzz/fuzz_variant.h"
 #include "platform/linux/notification_wire.h"
 #include "sleep_agent/sleep_state.h"
 
 namespace {
 
-struct VariantDeleter {
-  void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-using Variant = std::unique_ptr<GVariant, VariantDeleter>;
+using fuzz::Variant;
 
 // The reading of one value of an a{sv} or a{ss} entry.
 platform::UserInfoValue expectedValue(GVariant* value) {
@@ -90,23 +88,8 @@ void checkSleepState(const std::optional<platform::UserInfo>& userInfo) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
-  std::string_view rest = fuzz::textOf(data + 1, size - 1);
-  std::string type = data[0] == 0 ? "(a{sv})" : "(a{ss})";
-  if (data[0] > 1) {
-    const std::size_t end = rest.find('\0');
-    if (end == std::string_view::npos) return 0;
-    type = std::string{rest.substr(0, end)};
-    rest.remove_prefix(end + 1);
-    if (!g_variant_type_string_is_valid(type.c_str()) ||
-        !g_variant_type_is_definite(G_VARIANT_TYPE(type.c_str()))) {
-      return 0;
-    }
-  }
-  GBytes* bytes = g_bytes_new(rest.data(), rest.size());
-  const Variant body{
-      g_variant_ref_sink(g_variant_new_from_bytes(G_VARIANT_TYPE(type.c_str()), bytes, FALSE))};
-  g_bytes_unref(bytes);
+  const fuzz::Variant body = fuzz::variantOf(data, size, {"(a{sv})", "(a{ss})"});
+  if (!body) return 0;
 
   const std::optional<platform::UserInfo> userInfo =
       platform::linuxdesktop::userInfoFromBody(body.get());

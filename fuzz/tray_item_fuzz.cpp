@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_rule.h"
+#include "fuzz/fuzz_variant.h"
 #include "tools/tray_view/item_snapshot.h"
 
 namespace {
@@ -38,23 +39,9 @@ void checkIcon(GVariant* properties, const ItemSnapshot& snapshot) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (size == 0) return 0;
-  std::string_view rest = fuzz::textOf(data + 1, size - 1);
-  std::string type = "a{sv}";
-  if (data[0] != 0) {
-    const std::size_t end = rest.find('\0');
-    if (end == std::string_view::npos) return 0;
-    type = std::string{rest.substr(0, end)};
-    rest.remove_prefix(end + 1);
-    if (!g_variant_type_string_is_valid(type.c_str()) ||
-        !g_variant_type_is_definite(G_VARIANT_TYPE(type.c_str()))) {
-      return 0;
-    }
-  }
-  GBytes* bytes = g_bytes_new(rest.data(), rest.size());
-  GVariant* properties =
-      g_variant_ref_sink(g_variant_new_from_bytes(G_VARIANT_TYPE(type.c_str()), bytes, FALSE));
-  g_bytes_unref(bytes);
+  const fuzz::Variant value = fuzz::variantOf(data, size, {"a{sv}"});
+  if (!value) return 0;
+  GVariant* properties = value.get();
 
   const ItemSnapshot snapshot = tools::trayview::readItemSnapshot(properties);
   if (!g_variant_is_of_type(properties, G_VARIANT_TYPE("a{sv}"))) {
@@ -68,6 +55,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                                std::to_string(snapshot.icon->height)
                                          : " icon=none";
   FUZZ_RULE(line.find(icon) != std::string::npos);
-  g_variant_unref(properties);
   return 0;
 }

@@ -4,6 +4,7 @@
 // tooltip moving each second, and holds its memory flat.
 #include <gio/gio.h>
 
+#include <array>
 #include <cstdlib>
 #include <fstream>
 #include <memory>
@@ -407,6 +408,20 @@ class BusAbuseTest : public AgentFixture {
     for (const Agent& agent : agents) EXPECT_FALSE(agent.process->waitForExit(0s)) << agent.busName;
   }
 
+  std::array<long, 2> residentSizes() const {
+    return {residentKiB(agents[0].process->id()), residentKiB(agents[1].process->id())};
+  }
+
+  // Neither agent's resident size grew by more than 2 MiB since before.
+  void expectResidentSizesFlatSince(const std::array<long, 2>& before) const {
+    const std::array<long, 2> after = residentSizes();
+    for (std::size_t index = 0; index < after.size(); ++index) {
+      std::printf("%s: RSS %ld -> %ld KiB\n", agents[index].busName.c_str(), before[index],
+                  after[index]);
+      EXPECT_LE(after[index] - before[index], 2048) << agents[index].busName;
+    }
+  }
+
   // The sleep item takes a well-formed state after all that.
   void expectSleepStateFollows(const std::string& status) {
     g_dbus_connection_emit_signal(
@@ -483,16 +498,11 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   const auto start = Clock::now();
   flood(6000, 1500, next);
   ASSERT_FALSE(HasFatalFailure());
-  const long before[] = {residentKiB(agents[0].process->id()),
-                         residentKiB(agents[1].process->id())};
+  const auto before = residentSizes();
   flood(8000, 2000, next);
   ASSERT_FALSE(HasFatalFailure());
   expectResponsiveSince(start);
-  for (std::size_t index = 0; index < agents.size(); ++index) {
-    const long after = residentKiB(agents[index].process->id());
-    std::printf("%s: RSS %ld -> %ld KiB\n", agents[index].busName.c_str(), before[index], after);
-    EXPECT_LE(after - before[index], 2048) << agents[index].busName;
-  }
+  expectResidentSizesFlatSince(before);
   expectSleepStateFollows("还在");
 }
 
@@ -515,16 +525,11 @@ TEST_F(BusAbuseTest, AThousandClicksASecondNeitherGrowNorStallTheAgents) {
   };
   clicksFor(3);
   ASSERT_FALSE(HasFatalFailure());
-  const long before[] = {residentKiB(agents[0].process->id()),
-                         residentKiB(agents[1].process->id())};
+  const auto before = residentSizes();
   clicksFor(6);
   ASSERT_FALSE(HasFatalFailure());
   expectResponsiveSince(start);
-  for (std::size_t index = 0; index < agents.size(); ++index) {
-    const long after = residentKiB(agents[index].process->id());
-    std::printf("%s: RSS %ld -> %ld KiB\n", agents[index].busName.c_str(), before[index], after);
-    EXPECT_LE(after - before[index], 2048) << agents[index].busName;
-  }
+  expectResidentSizesFlatSince(before);
   expectSleepStateFollows("点过了");
 }
 
