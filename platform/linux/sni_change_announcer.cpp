@@ -1,7 +1,8 @@
 #include "platform/linux/sni_change_announcer.h"
 
-#include <cstring>
 #include <utility>
+
+#include "platform/linux/variant_bytes.h"
 
 namespace platform::linuxdesktop {
 
@@ -10,19 +11,6 @@ namespace {
 constexpr std::array<SniAnnounced, 5> kAll = {SniAnnounced::title, SniAnnounced::icon,
                                               SniAnnounced::toolTip, SniAnnounced::status,
                                               SniAnnounced::label};
-
-// Whether two values of one property hold the same bytes. g_variant_equal
-// compares containers by printing both as text, which for two icon pixmaps
-// costs tens of milliseconds a refresh. Equal bytes of one type are always
-// equal values; the reverse could only fail for values not in normal form,
-// and then costs one needless signal, never a missed change.
-bool sameBytes(GVariant* a, GVariant* b) {
-  if (a == b) return true;
-  const gsize size = g_variant_get_size(a);
-  return g_variant_type_equal(g_variant_get_type(a), g_variant_get_type(b)) &&
-         size == g_variant_get_size(b) &&
-         (size == 0 || std::memcmp(g_variant_get_data(a), g_variant_get_data(b), size) == 0);
-}
 
 }  // namespace
 

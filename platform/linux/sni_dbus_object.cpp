@@ -1,9 +1,12 @@
 #include "platform/linux/sni_dbus_object.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
+#include <vector>
 
 #include "platform/application.h"
+#include "platform/linux/variant_bytes.h"
 
 namespace platform::linuxdesktop {
 
@@ -49,6 +52,13 @@ GDBusInterfaceInfo* interfaceInfo() {
   return g_dbus_node_info_lookup_interface(node.get(), SniDbusObject::kInterface);
 }
 
+constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
+
+// A full reference to a full or floating one; null stays null.
+GVariant* takeRef(GVariant* value) {
+  return value == nullptr ? nullptr : g_variant_take_ref(value);
+}
+
 // The AppKit release type of a click method, 0 for one that is no click.
 int releaseTypeOf(const gchar* method) {
   if (std::strcmp(method, "Activate") == 0) return platform::kEventTypeLeftMouseUp;
@@ -64,8 +74,11 @@ SniDbusObject::SniDbusObject(GDBusConnection* connection, std::string objectPath
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       objectPath(std::move(objectPath)),
       handler(handler) {
+  // Without get_property GDBus hands Get and GetAll to methodCall, which
+  // builds GetAll's answer directly: GDBus's own assembly of it costs several
+  // times more, and hosts ask for it after every change signal.
   static const GDBusInterfaceVTable vtable = {.method_call = &SniDbusObject::methodCall,
-                                              .get_property = &SniDbusObject::getProperty,
+                                              .get_property = nullptr,
                                               .set_property = nullptr,
                                               .padding = {}};
   // Fails only when the path is taken on this connection; the item then stays
@@ -80,9 +93,15 @@ void SniDbusObject::emit(const char* member, GVariant* parameters) {
                                 parameters, nullptr);
 }
 
-void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                               const gchar* method, GVariant*, GDBusMethodInvocation* invocation,
+void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*,
+                               const gchar* interfaceName, const gchar* method,
+                               GVariant* parameters, GDBusMethodInvocation* invocation,
                                gpointer data) {
+  auto* self = static_cast<SniDbusObject*>(data);
+  if (std::strcmp(interfaceName, kPropertiesInterface) == 0) {
+    self->answerProperties(method, parameters, invocation);
+    return;
+  }
   const int releaseType = releaseTypeOf(method);
   if (releaseType == 0 && std::strcmp(method, "Scroll") != 0) {
     g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_METHOD,
@@ -92,16 +111,53 @@ void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*, con
   // Answer first: the action may end the application, and the reply must
   // already be queued when termination flushes the connection.
   g_dbus_method_invocation_return_value(invocation, nullptr);
-  if (releaseType != 0) static_cast<SniDbusObject*>(data)->handler.clicked(releaseType);
+  if (releaseType != 0) self->handler.clicked(releaseType);
 }
 
-GVariant* SniDbusObject::getProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                                     const gchar* name, GError** error, gpointer data) {
-  GVariant* value = static_cast<SniDbusObject*>(data)->handler.property(name);
-  if (value == nullptr) {
-    g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY, "No such property: %s", name);
+void SniDbusObject::answerProperties(const gchar* method, GVariant* parameters,
+                                     GDBusMethodInvocation* invocation) {
+  // GDBus has already checked the interface and, for Get, that the property
+  // exists and is readable; every property is read-only, so no Set gets here.
+  if (std::strcmp(method, "GetAll") == 0) {
+    g_dbus_method_invocation_return_value(invocation, allProperties());
+    return;
   }
-  return value;
+  const gchar* name = nullptr;
+  g_variant_get_child(parameters, 1, "&s", &name);
+  const VariantPtr value{std::strcmp(method, "Get") == 0 ? takeRef(handler.property(name))
+                                                         : nullptr};
+  if (!value) {
+    g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY,
+                                          "No such property: %s", name);
+    return;
+  }
+  g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value.get()));
+}
+
+GVariant* SniDbusObject::allProperties() {
+  const GDBusInterfaceInfo* info = interfaceInfo();
+  std::vector<VariantPtr> values;
+  for (GDBusPropertyInfo** property = info->properties; *property != nullptr; ++property) {
+    values.emplace_back(takeRef(handler.property((*property)->name)));
+  }
+  // Hosts read everything again after each change signal, often twice for
+  // one change: an answer is built only when some value differs.
+  const bool unchanged =
+      answer &&
+      std::equal(values.begin(), values.end(), answeredValues.begin(), answeredValues.end(),
+                 [](const auto& a, const auto& b) { return sameBytes(a.get(), b.get()); });
+  if (unchanged) return answer.get();
+  std::vector<GVariant*> entries;
+  for (std::size_t index = 0; index < values.size(); ++index) {
+    // A property without a value is left out, as GDBus would.
+    if (!values[index]) continue;
+    entries.push_back(g_variant_new_dict_entry(g_variant_new_string(info->properties[index]->name),
+                                               g_variant_new_variant(values[index].get())));
+  }
+  GVariant* all = g_variant_new_array(G_VARIANT_TYPE("{sv}"), entries.data(), entries.size());
+  answer.reset(g_variant_ref_sink(g_variant_new_tuple(&all, 1)));
+  answeredValues = std::move(values);
+  return answer.get();
 }
 
 }  // namespace platform::linuxdesktop

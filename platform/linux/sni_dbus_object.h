@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include <gio/gio.h>
 
@@ -22,8 +23,8 @@ class SniObjectHandler {
   virtual void clicked(int eventType) = 0;
 };
 
-// The org.kde.StatusNotifierItem object of one item on a connection. Every
-// method call is answered: the four methods with an empty reply (Scroll is
+// The org.kde.StatusNotifierItem object of one item on a connection, with its
+// properties. Every method call is answered: the four methods with an empty reply (Scroll is
 // accepted and ignored), anything else with an error naming what was rejected.
 class SniDbusObject {
  public:
@@ -42,14 +43,20 @@ class SniDbusObject {
   static void methodCall(GDBusConnection* connection, const gchar* sender, const gchar* path,
                          const gchar* interfaceName, const gchar* method, GVariant* parameters,
                          GDBusMethodInvocation* invocation, gpointer data);
-  static GVariant* getProperty(GDBusConnection* connection, const gchar* sender, const gchar* path,
-                               const gchar* interfaceName, const gchar* name, GError** error,
-                               gpointer data);
+  // Get and GetAll of the properties interface; every property is read-only.
+  void answerProperties(const gchar* method, GVariant* parameters,
+                        GDBusMethodInvocation* invocation);
+  // GetAll's answer, an (a{sv}) borrowed until the next call.
+  GVariant* allProperties();
 
   GObjectPtr<GDBusConnection> connection;
   std::string objectPath;
   SniObjectHandler& handler;
   ObjectRegistrationId registration;
+  // The last GetAll answer and the values it holds, in the interface's order
+  // of properties (null for one left out).
+  VariantPtr answer;
+  std::vector<VariantPtr> answeredValues;
 };
 
 }  // namespace platform::linuxdesktop

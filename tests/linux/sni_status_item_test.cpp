@@ -141,7 +141,8 @@ std::string iconBytes(GVariant* pixmaps) {
 
 // The item keeps its icon while a new image draws the same as the shown one;
 // any change of a text or a column gives a new icon, and drawing the first
-// picture again gives the first icon again, never a stale one.
+// picture again gives the first icon again, never a stale one, by Get and by
+// GetAll alike.
 TEST_F(StatusItemTest, IconFollowsEveryChangedDrawingAndSameDrawingsSendNothing) {
   const auto item = newItem();
   ASSERT_TRUE(waitForRegistration());
@@ -164,6 +165,12 @@ TEST_F(StatusItemTest, IconFollowsEveryChangedDrawingAndSameDrawingsSendNothing)
     roundTrip(host.get(), itemBusName().c_str());
     EXPECT_EQ(recorder.count("NewIcon "), step.newIcons) << step.value << " " << step.column;
     icons.push_back(iconBytes(itemProperty("IconPixmap").get()));
+    const VariantPtr all = callItem("GetAll", g_variant_new("(s)", kItemInterface),
+                                    "/StatusNotifierItem", "org.freedesktop.DBus.Properties");
+    ASSERT_TRUE(all);
+    const VariantPtr properties{g_variant_get_child_value(all.get(), 0)};
+    const VariantPtr icon{g_variant_lookup_value(properties.get(), "IconPixmap", nullptr)};
+    EXPECT_EQ(iconBytes(icon.get()), icons.back()) << "GetAll answers with the same icon";
   }
   EXPECT_EQ(icons[1], icons[0]);
   EXPECT_NE(icons[2], icons[1]) << "a value";
