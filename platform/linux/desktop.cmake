@@ -14,6 +14,7 @@ add_library(platform_linux STATIC
   ${CMAKE_CURRENT_LIST_DIR}/sni_button.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_change_announcer.cpp
   ${CMAKE_CURRENT_LIST_DIR}/variant_bytes.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sni_published_properties.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_dbus_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_icon_pixmaps.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_status_bar.cpp

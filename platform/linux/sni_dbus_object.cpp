@@ -73,7 +73,8 @@ SniDbusObject::SniDbusObject(GDBusConnection* connection, std::string objectPath
                              SniObjectHandler& handler)
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       objectPath(std::move(objectPath)),
-      handler(handler) {
+      handler(handler),
+      published(connection, this->objectPath, kInterface) {
   // Without get_property GDBus hands Get and GetAll to methodCall, which
   // builds GetAll's answer directly: GDBus's own assembly of it costs several
   // times more, and hosts ask for it after every change signal.
@@ -92,6 +93,10 @@ void SniDbusObject::emit(const char* member, GVariant* parameters) {
   g_dbus_connection_emit_signal(connection.get(), nullptr, objectPath.c_str(), kInterface, member,
                                 parameters, nullptr);
 }
+
+void SniDbusObject::publishProperties() { published.publish(allProperties()); }
+
+void SniDbusObject::withdrawProperties() { published.withdraw(); }
 
 void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*,
                                const gchar* interfaceName, const gchar* method,
@@ -119,7 +124,11 @@ void SniDbusObject::answerProperties(const gchar* method, GVariant* parameters,
   // GDBus has already checked the interface and, for Get, that the property
   // exists and is readable; every property is read-only, so no Set gets here.
   if (std::strcmp(method, "GetAll") == 0) {
-    g_dbus_method_invocation_return_value(invocation, allProperties());
+    // The answer holds the current values: the next reads can be answered
+    // from it until something changes.
+    GVariant* all = allProperties();
+    published.publish(all);
+    g_dbus_method_invocation_return_value(invocation, all);
     return;
   }
   const gchar* name = nullptr;

@@ -8,6 +8,7 @@
 
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/glib_ids.h"
+#include "platform/linux/sni_published_properties.h"
 
 namespace platform::linuxdesktop {
 
@@ -36,6 +37,11 @@ class SniDbusObject {
   // Emits one of the interface's signals from this object. parameters may be
   // null or floating.
   void emit(const char* member, GVariant* parameters);
+  // Lets GDBus's thread answer property reads with the current values, or
+  // stops it: see SniPublishedProperties. Publish only when every value the
+  // handler gives is current, withdraw as soon as one may have changed.
+  void publishProperties();
+  void withdrawProperties();
   bool isRegistered() const { return static_cast<bool>(registration); }
   const std::string& path() const { return objectPath; }
 
@@ -53,6 +59,7 @@ class SniDbusObject {
   std::string objectPath;
   SniObjectHandler& handler;
   ObjectRegistrationId registration;
+  SniPublishedProperties published;
   // The last GetAll answer and the values it holds, in the interface's order
   // of properties (null for one left out).
   VariantPtr answer;

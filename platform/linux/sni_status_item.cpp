@@ -58,7 +58,12 @@ double SniStatusItem::length() const { return itemLength; }
 
 void SniStatusItem::setVisible(bool shown) {
   visible = shown;
-  announcer.markStale(SniAnnounced::status);
+  markStale(SniAnnounced::status);
+}
+
+void SniStatusItem::markStale(SniAnnounced property) {
+  object.withdrawProperties();
+  announcer.markStale(property);
 }
 
 void SniStatusItem::setMenu(std::shared_ptr<platform::Menu> menu) {
@@ -67,6 +72,8 @@ void SniStatusItem::setMenu(std::shared_ptr<platform::Menu> menu) {
 }
 
 void SniStatusItem::setSecondaryClickMenu(std::shared_ptr<platform::Menu> menu) {
+  // The Menu property may change.
+  object.withdrawProperties();
   std::shared_ptr<DbusmenuMenu> served = std::dynamic_pointer_cast<DbusmenuMenu>(std::move(menu));
   if (!served) {
     // The Menu property changes to "/", which hosts see when they read again.
@@ -148,6 +155,9 @@ VariantPtr SniStatusItem::compute(SniAnnounced property) const {
 }
 
 void SniStatusItem::announce(SniAnnounced property, GVariant* value) {
+  // Every value is current when changes are announced, and hosts answer a
+  // change signal by reading the properties again.
+  object.publishProperties();
   switch (property) {
     case SniAnnounced::title:
       object.emit("NewTitle", nullptr);
@@ -181,8 +191,8 @@ void SniStatusItem::present(std::optional<TrayPresentation> newPresentation) {
   const bool changed = shown() != newPresentation.value_or(TrayPresentation{});
   presentation = newPresentation;
   if (changed) {
-    announcer.markStale(SniAnnounced::icon);
-    announcer.markStale(SniAnnounced::label);
+    markStale(SniAnnounced::icon);
+    markStale(SniAnnounced::label);
   }
   // A host that appeared while its presentation was unknown hears of the
   // item now.
@@ -192,21 +202,21 @@ void SniStatusItem::present(std::optional<TrayPresentation> newPresentation) {
 void SniStatusItem::buttonChanged(SniButton::Change change) {
   switch (change) {
     case SniButton::Change::toolTip:
-      announcer.markStale(SniAnnounced::toolTip);
+      markStale(SniAnnounced::toolTip);
       return;
     case SniButton::Change::title:
-      announcer.markStale(SniAnnounced::title);
-      announcer.markStale(SniAnnounced::icon);
-      announcer.markStale(SniAnnounced::label);
+      markStale(SniAnnounced::title);
+      markStale(SniAnnounced::icon);
+      markStale(SniAnnounced::label);
       return;
     case SniButton::Change::compactReading:
-      announcer.markStale(SniAnnounced::label);
+      markStale(SniAnnounced::label);
       // In the square the reading is the picture, or was until it emptied.
-      if (shown().shape == TrayShape::square) announcer.markStale(SniAnnounced::icon);
+      if (shown().shape == TrayShape::square) markStale(SniAnnounced::icon);
       return;
     case SniButton::Change::image:
       // The compact picture does not show the image: nothing to redraw.
-      if (!showsCompactReading(model, shown().shape)) announcer.markStale(SniAnnounced::icon);
+      if (!showsCompactReading(model, shown().shape)) markStale(SniAnnounced::icon);
       return;
   }
 }

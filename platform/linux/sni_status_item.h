@@ -73,6 +73,9 @@ class SniStatusItem : public platform::StatusItem, private SniObjectHandler {
   void announce(SniAnnounced property, GVariant* value);
   bool readyToRegister() const;
   void buttonChanged(SniButton::Change change);
+  // Marks a property to be announced; property reads go to the main thread
+  // until the change is announced.
+  void markStale(SniAnnounced property);
   TrayPresentation shown() const { return presentation.value_or(TrayPresentation{}); }
   // The label and its guide; empty when none is declared.
   std::pair<std::string, std::string> label() const;

@@ -64,6 +64,11 @@ TEST_F(StatusItemTest, MenuIsExportedBeforeTheItemRegistersAndRunsOnlyEnabledEnt
                        "com.canonical.dbusmenu"));
   ASSERT_TRUE(spinUntil([&] { return openRuns == 1; }));
   EXPECT_EQ(headingRuns, 0);
+  // A host that read every property sees the menu gone at its next read.
+  ASSERT_TRUE(callItem("GetAll", g_variant_new("(s)", kItemInterface), "/StatusNotifierItem",
+                       "org.freedesktop.DBus.Properties"));
+  item->setSecondaryClickMenu(nullptr);
+  EXPECT_EQ(printedProperty("Menu"), "objectpath '/'");
 }
 
 }  // namespace
