@@ -1,5 +1,5 @@
-// The rtnetlink link dump: the interfaces read from the kernel's datagrams
-// and the rates made of their counters.
+// The rtnetlink link and stats dumps: the interfaces and counters read from
+// the kernel's datagrams and the rates made of the interfaces' counters.
 //
 // Input: the request's sequence number (4 bytes, host order), then datagrams,
 // each a 2-byte little-endian length and that many bytes.
@@ -57,6 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     input = input.subspan(2 + length);
   }
 
+  FUZZ_RULE(parser.indexes().size() == parser.entries().size());
   for (const platform::InterfaceEntry& entry : parser.entries()) {
     FUZZ_RULE(entry.linkLevel);
     if (entry.name) FUZZ_RULE(entry.name->find('\0') == std::string::npos);

@@ -47,6 +47,19 @@ std::optional<Counters> countersFrom(std::span<const std::uint8_t> payload) {
   return Counters{*received, *sent};
 }
 
+// Calls visit(type, value) for each attribute in turn until it returns false;
+// an attribute whose length runs past the rest or is shorter than its own
+// header ends the walk.
+template <class Visit>
+void forEachAttribute(std::span<const std::uint8_t> attributes, Visit visit) {
+  while (const auto attribute = readAt<rtattr>(attributes, 0)) {
+    if (attribute->rta_len < sizeof(rtattr) || attribute->rta_len > attributes.size()) return;
+    const auto value = attributes.subspan(RTA_LENGTH(0), attribute->rta_len - RTA_LENGTH(0));
+    if (!visit(attribute->rta_type & NLA_TYPE_MASK, value)) return;
+    attributes = attributes.subspan(alignedLength(attribute->rta_len, attributes.size()));
+  }
+}
+
 }  // namespace
 
 LinkDumpParser::LinkDumpParser(std::uint32_t sequence) : sequence(sequence) {}
@@ -86,6 +99,9 @@ LinkDumpParser::Progress LinkDumpParser::readMessage(std::uint16_t type,
     case RTM_NEWLINK:
       readLink(payload);
       return Progress::more;
+    case RTM_NEWSTATS:
+      readStats(payload);
+      return Progress::more;
     default:
       return Progress::more;
   }
@@ -100,23 +116,21 @@ void LinkDumpParser::readLink(std::span<const std::uint8_t> payload) {
   entry.loopback = (info->ifi_flags & IFF_LOOPBACK) != 0;
   std::optional<Counters> counters32;
   std::optional<Counters> counters64;
-  auto attributes = payload.subspan(alignedLength(sizeof(ifinfomsg), payload.size()));
-  while (const auto attribute = readAt<rtattr>(attributes, 0)) {
-    if (attribute->rta_len < sizeof(rtattr) || attribute->rta_len > attributes.size()) break;
-    const auto value = attributes.subspan(RTA_LENGTH(0), attribute->rta_len - RTA_LENGTH(0));
-    switch (attribute->rta_type & NLA_TYPE_MASK) {
-      case IFLA_IFNAME:
-        entry.name = nameFrom(value);
-        break;
-      case IFLA_STATS64:
-        counters64 = countersFrom<std::uint64_t>(value);
-        break;
-      case IFLA_STATS:
-        counters32 = countersFrom<std::uint32_t>(value);
-        break;
-    }
-    attributes = attributes.subspan(alignedLength(attribute->rta_len, attributes.size()));
-  }
+  forEachAttribute(payload.subspan(alignedLength(sizeof(ifinfomsg), payload.size())),
+                   [&](unsigned type, std::span<const std::uint8_t> value) {
+                     switch (type) {
+                       case IFLA_IFNAME:
+                         entry.name = nameFrom(value);
+                         break;
+                       case IFLA_STATS64:
+                         counters64 = countersFrom<std::uint64_t>(value);
+                         break;
+                       case IFLA_STATS:
+                         counters32 = countersFrom<std::uint32_t>(value);
+                         break;
+                     }
+                     return true;
+                   });
   // The 64-bit counters are preferred; the 32-bit ones (which wrap every
   // 4 GiB) stand in only on a kernel that sends no 64-bit set.
   const std::optional<Counters> counters = counters64 ? counters64 : counters32;
@@ -126,6 +140,21 @@ void LinkDumpParser::readLink(std::span<const std::uint8_t> payload) {
     entry.sentBytes = counters->sent;
   }
   links.push_back(std::move(entry));
+  linkIndexes.push_back(info->ifi_index);
+}
+
+void LinkDumpParser::readStats(std::span<const std::uint8_t> payload) {
+  const auto header = readAt<if_stats_msg>(payload, 0);
+  if (!header) return;
+  forEachAttribute(payload.subspan(alignedLength(sizeof(if_stats_msg), payload.size())),
+                   [&](unsigned type, std::span<const std::uint8_t> value) {
+                     if (type != IFLA_STATS_LINK_64) return true;
+                     if (const auto counters = countersFrom<std::uint64_t>(value)) {
+                       linkCounters.push_back(
+                           {static_cast<int>(header->ifindex), counters->received, counters->sent});
+                     }
+                     return false;
+                   });
 }
 
 }  // namespace platform::linuxdesktop

@@ -1,13 +1,13 @@
 #include "platform/linux/netlink_interface_list.h"
 
+#include <algorithm>
 #include <cerrno>
 
+#include <linux/if_link.h>
 #include <linux/netlink.h>
 #include <linux/rtnetlink.h>
 #include <sys/socket.h>
 #include <sys/time.h>
-
-#include "platform/linux/link_dump_parser.h"
 
 namespace platform::linuxdesktop {
 namespace {
@@ -26,14 +26,43 @@ struct LinkRequest {
   ifinfomsg info;
 };
 
+struct StatsRequest {
+  nlmsghdr header;
+  if_stats_msg stats;
+};
+
 }  // namespace
 
 std::optional<std::vector<platform::InterfaceEntry>> NetlinkInterfaceList::interfaces() {
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
     if (!socket && !openSocket()) return std::nullopt;
-    std::vector<platform::InterfaceEntry> entries;
-    const Outcome outcome = dump(entries);
-    if (outcome == Outcome::complete) return entries;
+    // Changes reported before a link dump are in the dump itself.
+    const bool changed = linksChanged();
+    if (!links.empty() && !changed && statsDumps) {
+      LinkDumpParser parser(++sequence);
+      const Outcome outcome = dump(RTM_GETSTATS, parser);
+      if (outcome == Outcome::complete) {
+        if (auto entries = withCounters(parser)) return entries;
+      } else if (outcome == Outcome::failed) {
+        // Most likely a kernel without stats dumps: links are dumped from now on.
+        statsDumps = false;
+        socket.reset();
+        continue;
+      }
+    }
+    LinkDumpParser parser(++sequence);
+    const Outcome outcome = dump(RTM_GETLINK, parser);
+    links.clear();
+    linkIndexes.clear();
+    if (outcome == Outcome::complete) {
+      // Kept only while changes are reported: without the reports the list
+      // could go out of date unnoticed.
+      if (changes) {
+        links = parser.entries();
+        linkIndexes = parser.indexes();
+      }
+      return parser.entries();
+    }
     // Whatever is left of a failed dump must not reach the next request.
     if (outcome == Outcome::failed) socket.reset();
   }
@@ -56,31 +85,83 @@ bool NetlinkInterfaceList::openSocket() {
   }
   socket = std::move(fresh);
   buffer.resize(kBufferSize);
+  if (!changes) openChangeSubscription();
   return true;
 }
 
-bool NetlinkInterfaceList::sendRequest() {
-  LinkRequest request{};
-  request.header.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg));
-  request.header.nlmsg_type = RTM_GETLINK;
-  request.header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
-  request.header.nlmsg_seq = sequence;
-  request.info.ifi_family = AF_UNSPEC;
+void NetlinkInterfaceList::openChangeSubscription() {
+  UniqueFd fresh(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC | SOCK_NONBLOCK, NETLINK_ROUTE));
+  if (!fresh) return;
+  sockaddr_nl local{};
+  local.nl_family = AF_NETLINK;
+  local.nl_groups = RTMGRP_LINK;
+  if (bind(fresh.get(), reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) return;
+  changes = std::move(fresh);
+}
+
+bool NetlinkInterfaceList::linksChanged() {
+  if (!changes) return true;
+  bool changed = false;
+  while (true) {
+    const ssize_t received = recv(changes.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
+    if (received > 0) {
+      changed = true;
+    } else if (received < 0 && errno == EINTR) {
+      continue;
+    } else if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      return changed;
+    } else {
+      // ENOBUFS: reports were lost, which says as much as a report. Anything
+      // else leaves the subscription broken: links are dumped from now on.
+      if (received == 0 || errno != ENOBUFS) changes.reset();
+      return true;
+    }
+  }
+}
+
+std::optional<std::vector<platform::InterfaceEntry>> NetlinkInterfaceList::withCounters(
+    const LinkDumpParser& parser) const {
+  const auto& counters = parser.counters();
+  if (counters.size() != links.size()) return std::nullopt;
+  std::vector<platform::InterfaceEntry> entries = links;
+  for (std::size_t at = 0; at < entries.size(); ++at) {
+    const auto read = std::find_if(counters.begin(), counters.end(), [&](const auto& entry) {
+      return entry.index == linkIndexes[at];
+    });
+    if (read == counters.end()) return std::nullopt;
+    entries[at].hasStatistics = true;
+    entries[at].receivedBytes = read->receivedBytes;
+    entries[at].sentBytes = read->sentBytes;
+  }
+  return entries;
+}
+
+bool NetlinkInterfaceList::sendRequest(std::uint16_t type) {
+  LinkRequest link{};
+  link.header.nlmsg_len = NLMSG_LENGTH(sizeof(ifinfomsg));
+  link.info.ifi_family = AF_UNSPEC;
+  StatsRequest stats{};
+  stats.header.nlmsg_len = NLMSG_LENGTH(sizeof(if_stats_msg));
+  stats.stats.family = AF_UNSPEC;
+  stats.stats.filter_mask = IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64);
+  nlmsghdr& header = type == RTM_GETSTATS ? stats.header : link.header;
+  header.nlmsg_type = type;
+  header.nlmsg_flags = NLM_F_REQUEST | NLM_F_DUMP;
+  header.nlmsg_seq = sequence;
+  const void* request = type == RTM_GETSTATS ? static_cast<const void*>(&stats) : &link;
   sockaddr_nl kernel{};
   kernel.nl_family = AF_NETLINK;
   ssize_t sent = -1;
   do {
-    sent = sendto(socket.get(), &request, request.header.nlmsg_len, 0,
+    sent = sendto(socket.get(), request, header.nlmsg_len, 0,
                   reinterpret_cast<const sockaddr*>(&kernel), sizeof kernel);
   } while (sent < 0 && errno == EINTR);
-  return sent == static_cast<ssize_t>(request.header.nlmsg_len);
+  return sent == static_cast<ssize_t>(header.nlmsg_len);
 }
 
-NetlinkInterfaceList::Outcome NetlinkInterfaceList::dump(
-    std::vector<platform::InterfaceEntry>& entries) {
-  ++sequence;
-  if (!sendRequest()) return Outcome::failed;
-  LinkDumpParser parser(sequence);
+NetlinkInterfaceList::Outcome NetlinkInterfaceList::dump(std::uint16_t type,
+                                                         LinkDumpParser& parser) {
+  if (!sendRequest(type)) return Outcome::failed;
   for (int datagram = 0; datagram < kMaxDatagrams; ++datagram) {
     sockaddr_nl sender{};
     iovec chunk{.iov_base = buffer.data(), .iov_len = buffer.size()};
@@ -97,7 +178,6 @@ NetlinkInterfaceList::Outcome NetlinkInterfaceList::dump(
     const auto progress = parser.feed(std::span(buffer.data(), static_cast<std::size_t>(received)));
     if (progress == LinkDumpParser::Progress::failed) return Outcome::failed;
     if (progress == LinkDumpParser::Progress::done) {
-      entries = parser.entries();
       return parser.interrupted() ? Outcome::interrupted : Outcome::complete;
     }
   }

@@ -4,15 +4,20 @@
 #include <optional>
 #include <vector>
 
+#include "platform/linux/link_dump_parser.h"
 #include "platform/linux/unique_fd.h"
 #include "platform/system_readings.h"
 
 namespace platform::linuxdesktop {
 
-// The interface list from an rtnetlink link dump: one link-level entry per
-// interface, with the kernel's 64-bit byte counters. The NETLINK_ROUTE socket
-// is opened on first use and kept; any error closes it, and the next call
-// opens a fresh one.
+// The interface list from rtnetlink: one link-level entry per interface, with
+// the kernel's 64-bit byte counters. A link dump (names, flags, counters and
+// much else per interface) is costly for the kernel, so the list is kept
+// between calls and, while the kernel reports no change of any link, only
+// the counters are read again, with a stats dump of a fraction of the cost.
+// Link changes arrive on a second socket subscribed to them; one that cannot
+// be opened means a link dump on every call. The sockets are opened on first
+// use and kept; any error closes them, and the next call opens fresh ones.
 class NetlinkInterfaceList : public platform::InterfaceList {
  public:
   // None when the socket cannot be opened, the kernel reports an error, or the
@@ -23,12 +28,27 @@ class NetlinkInterfaceList : public platform::InterfaceList {
   enum class Outcome { complete, interrupted, failed };
 
   bool openSocket();
-  Outcome dump(std::vector<platform::InterfaceEntry>& entries);
-  bool sendRequest();
+  void openChangeSubscription();
+  // Whether a link change was reported since the last call; reading the
+  // reports empties the subscription's queue.
+  bool linksChanged();
+  Outcome dump(std::uint16_t type, LinkDumpParser& parser);
+  bool sendRequest(std::uint16_t type);
+  // The kept list with the counters just read; none when the set of
+  // interfaces differs from the kept one.
+  std::optional<std::vector<platform::InterfaceEntry>> withCounters(
+      const LinkDumpParser& parser) const;
 
   UniqueFd socket;
+  UniqueFd changes;
   std::uint32_t sequence = 0;
   std::vector<std::uint8_t> buffer;
+  // The last link dump's entries and the kernel's index of each; empty until
+  // one completed, and again whenever it may be out of date.
+  std::vector<platform::InterfaceEntry> links;
+  std::vector<int> linkIndexes;
+  // Cleared for good when the kernel does not answer a stats dump.
+  bool statsDumps = true;
 };
 
 }  // namespace platform::linuxdesktop

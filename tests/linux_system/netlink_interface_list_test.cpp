@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,10 @@
 #include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <netinet/in.h>
+#include <sched.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -79,7 +84,15 @@ std::string summary(const LinkDumpParser& parser, Progress progress) {
       text += " " + std::to_string(link.receivedBytes) + "/" + std::to_string(link.sentBytes);
     }
   }
+  for (const auto& counters : parser.counters()) {
+    text += " #" + std::to_string(counters.index) + " " + std::to_string(counters.receivedBytes) +
+            "/" + std::to_string(counters.sentBytes);
+  }
   return parser.interrupted() ? text + " interrupted" : text;
+}
+
+Bytes stats(std::uint32_t index, const Bytes& attributes) {
+  return message(RTM_NEWSTATS, raw(if_stats_msg{AF_UNSPEC, 0, 0, index, 0}) + attributes);
 }
 
 TEST(LinkDumpParserTest, ReadsLinksAndCountersAndStaysWithinMalformedMessages) {
@@ -100,6 +113,9 @@ TEST(LinkDumpParserTest, ReadsLinksAndCountersAndStaysWithinMalformedMessages) {
            {link(0, kEth0, NLM_F_MULTI, kSequence - 1) +
                 message(NLMSG_DONE, raw(0), 0, kSequence - 1),
             "more"},
+           {stats(3, attribute(IFLA_STATS_LINK_64, kStats64)) + kDone, "done #3 6000000000/12"},
+           {stats(3, attribute(IFLA_STATS_LINK_64, std::array<std::uint64_t, 3>{})), "more"},
+           {stats(3, raw(rtattr{0xffff, IFLA_STATS_LINK_64})), "more"},
            {message(NLMSG_ERROR, raw(-EPERM)), "failed"},
            {message(NLMSG_DONE, raw(-EINTR)), "failed"},
            {overlong, "failed"}}) {
@@ -152,6 +168,48 @@ TEST(NetlinkInterfaceListTest, TrafficOnLoopbackMovesLoButNotTheCountedTotals) {
     return agent::NetworkSpeedSampler::countedTotals(entries).sentBytes;
   };
   EXPECT_LT(counted(*after) - counted(*before), kSent);
+}
+
+bool setLoopbackUp(bool up) {
+  const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  ifreq request{};
+  std::strcpy(request.ifr_name, "lo");
+  bool done = fd >= 0 && ioctl(fd, SIOCGIFFLAGS, &request) == 0;
+  request.ifr_flags =
+      static_cast<short>(up ? request.ifr_flags | IFF_UP : request.ifr_flags & ~IFF_UP);
+  done = done && ioctl(fd, SIOCSIFFLAGS, &request) == 0;
+  if (fd >= 0) ::close(fd);
+  return done;
+}
+
+// Between link dumps only the counters are read; a link going up or down in
+// between must still show at the next read. Run in a network namespace of its
+// own, whose lo starts down.
+TEST(NetlinkInterfaceListTest, ALinkGoingUpOrDownShowsAtTheNextRead) {
+  constexpr int kNoNamespace = 77;
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (unshare(CLONE_NEWNET) != 0) _exit(kNoNamespace);
+    NetlinkInterfaceList list;
+    const auto loUp = [&]() -> std::optional<bool> {
+      const auto entries = list.interfaces();
+      if (!entries || entries->size() != 1 || entries->front().name != "lo") return std::nullopt;
+      return entries->front().up;
+    };
+    bool followed = loUp() == false;
+    followed = followed && loUp() == false && setLoopbackUp(true) && loUp() == true;
+    sendOverLoopback(1 << 16);
+    const auto counted = list.interfaces();
+    followed = followed && counted && counted->front().receivedBytes >= (1 << 16);
+    followed = followed && setLoopbackUp(false) && loUp() == false;
+    _exit(followed ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == kNoNamespace) GTEST_SKIP() << "no network namespace of our own";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 }  // namespace
