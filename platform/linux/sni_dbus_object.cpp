@@ -94,9 +94,16 @@ void SniDbusObject::emit(const char* member, GVariant* parameters) {
                                 parameters, nullptr);
 }
 
-void SniDbusObject::publishProperties() { published.publish(allProperties()); }
+void SniDbusObject::publishProperties() {
+  if (publishedIsCurrent) return;
+  published.publish(allProperties());
+  publishedIsCurrent = true;
+}
 
-void SniDbusObject::withdrawProperties() { published.withdraw(); }
+void SniDbusObject::withdrawProperties() {
+  published.withdraw();
+  publishedIsCurrent = false;
+}
 
 void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*,
                                const gchar* interfaceName, const gchar* method,
@@ -128,6 +135,7 @@ void SniDbusObject::answerProperties(const gchar* method, GVariant* parameters,
     // from it until something changes.
     GVariant* all = allProperties();
     published.publish(all);
+    publishedIsCurrent = true;
     g_dbus_method_invocation_return_value(invocation, all);
     return;
   }

@@ -60,6 +60,8 @@ class SniDbusObject {
   SniObjectHandler& handler;
   ObjectRegistrationId registration;
   SniPublishedProperties published;
+  // Whether nothing was withdrawn since the last publication.
+  bool publishedIsCurrent = false;
   // The last GetAll answer and the values it holds, in the interface's order
   // of properties (null for one left out).
   VariantPtr answer;
