@@ -94,9 +94,9 @@ using Bytes = std::vector<std::uint8_t>;
 
 // Appends the object's bytes, then zeros up to netlink's 4-byte alignment.
 void appendAligned(Bytes& out, const void* data, std::size_t size) {
-  const auto* begin = static_cast<const std::uint8_t*>(data);
-  out.insert(out.end(), begin, begin + size);
-  out.resize(NLMSG_ALIGN(out.size()));
+  const std::size_t at = out.size();
+  out.resize(NLMSG_ALIGN(at + size));
+  if (size > 0) std::memcpy(out.data() + at, data, size);
 }
 
 void appendAttribute(Bytes& out, std::uint16_t type, const void* data, std::size_t size) {
@@ -145,6 +145,56 @@ void BM_InterfaceWalk(benchmark::State& state) {
   state.SetComplexityN(state.range(0));
 }
 BENCHMARK(BM_InterfaceWalk)
+    ->ArgName("interfaces")
+    ->Arg(1)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Complexity(benchmark::oN)
+    ->Unit(benchmark::kMicrosecond);
+
+// A stats dump of `count` interfaces, with their 64-bit counters, in one
+// datagram per message, then its end.
+std::vector<Bytes> builtStatsDump(int count, std::uint32_t sequence) {
+  std::vector<Bytes> datagrams;
+  const auto append = [&](std::uint16_t type, const Bytes& payload) {
+    const nlmsghdr header{static_cast<std::uint32_t>(NLMSG_HDRLEN + payload.size()), type,
+                          NLM_F_MULTI, sequence, 0};
+    Bytes& datagram = datagrams.emplace_back();
+    appendAligned(datagram, &header, sizeof header);
+    appendAligned(datagram, payload.data(), payload.size());
+  };
+  for (int i = 0; i < count; ++i) {
+    Bytes payload;
+    const if_stats_msg header{AF_UNSPEC, 0, 0, static_cast<std::uint32_t>(i + 1),
+                              IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64)};
+    appendAligned(payload, &header, sizeof header);
+    rtnl_link_stats64 stats{};
+    stats.rx_bytes = 3'000'000u * static_cast<unsigned>(i + 1);
+    appendAttribute(payload, IFLA_STATS_LINK_64, &stats, sizeof stats);
+    append(RTM_NEWSTATS, payload);
+  }
+  append(NLMSG_DONE, Bytes(sizeof(int)));
+  return datagrams;
+}
+
+// What each refresh does while no link changes: the stats dump's counters
+// put on the kept link list, then the counted totals.
+void BM_CountersWalk(benchmark::State& state) {
+  constexpr std::uint32_t kSequence = 9;
+  const int count = static_cast<int>(state.range(0));
+  platform::linuxdesktop::LinkDumpParser links{kSequence};
+  for (const auto& datagram : builtLinkDump(count, kSequence)) links.feed(datagram);
+  const auto datagrams = builtStatsDump(count, kSequence + 1);
+  for (auto _ : state) {
+    platform::linuxdesktop::LinkDumpParser parser{kSequence + 1};
+    for (const auto& datagram : datagrams) parser.feed(datagram);
+    const auto entries = platform::linuxdesktop::linksWithCounters(links.entries(), links.indexes(),
+                                                                   parser.counters());
+    benchmark::DoNotOptimize(agent::NetworkSpeedSampler::countedTotals(entries.value()));
+  }
+  state.SetComplexityN(state.range(0));
+}
+BENCHMARK(BM_CountersWalk)
     ->ArgName("interfaces")
     ->Arg(1)
     ->Arg(100)

@@ -1,5 +1,6 @@
 #include "platform/linux/link_dump_parser.h"
 
+#include <algorithm>
 #include <cstring>
 #include <optional>
 #include <string>
@@ -155,6 +156,24 @@ void LinkDumpParser::readStats(std::span<const std::uint8_t> payload) {
                      }
                      return false;
                    });
+}
+
+std::optional<std::vector<platform::InterfaceEntry>> linksWithCounters(
+    const std::vector<platform::InterfaceEntry>& links, const std::vector<int>& indexes,
+    const std::vector<LinkDumpParser::IndexedCounters>& counters) {
+  if (counters.size() != links.size() || indexes.size() != links.size()) return std::nullopt;
+  std::vector<platform::InterfaceEntry> entries = links;
+  for (std::size_t at = 0; at < entries.size(); ++at) {
+    const auto sameIndex = [&](const auto& read) { return read.index == indexes[at]; };
+    const auto read = sameIndex(counters[at])
+                          ? counters.begin() + static_cast<std::ptrdiff_t>(at)
+                          : std::find_if(counters.begin(), counters.end(), sameIndex);
+    if (read == counters.end()) return std::nullopt;
+    entries[at].hasStatistics = true;
+    entries[at].receivedBytes = read->receivedBytes;
+    entries[at].sentBytes = read->sentBytes;
+  }
+  return entries;
 }
 
 }  // namespace platform::linuxdesktop

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -54,5 +55,13 @@ class LinkDumpParser {
   std::vector<IndexedCounters> linkCounters;
   bool dumpInterrupted = false;
 };
+
+// The entries of a link dump (with the kernel's index of each) carrying the
+// counters of a later stats dump instead of their own; none when the two do
+// not list the same interfaces. Linear when both list them in one order, as
+// the kernel does.
+std::optional<std::vector<platform::InterfaceEntry>> linksWithCounters(
+    const std::vector<platform::InterfaceEntry>& links, const std::vector<int>& indexes,
+    const std::vector<LinkDumpParser::IndexedCounters>& counters);
 
 }  // namespace platform::linuxdesktop

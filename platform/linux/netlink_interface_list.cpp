@@ -1,6 +1,5 @@
 #include "platform/linux/netlink_interface_list.h"
 
-#include <algorithm>
 #include <cerrno>
 
 #include <linux/if_link.h>
@@ -42,7 +41,9 @@ std::optional<std::vector<platform::InterfaceEntry>> NetlinkInterfaceList::inter
       LinkDumpParser parser(++sequence);
       const Outcome outcome = dump(RTM_GETSTATS, parser);
       if (outcome == Outcome::complete) {
-        if (auto entries = withCounters(parser)) return entries;
+        if (auto entries = linksWithCounters(links, linkIndexes, parser.counters())) {
+          return entries;
+        }
       } else if (outcome == Outcome::failed) {
         // Most likely a kernel without stats dumps: links are dumped from now on.
         statsDumps = false;
@@ -117,23 +118,6 @@ bool NetlinkInterfaceList::linksChanged() {
       return true;
     }
   }
-}
-
-std::optional<std::vector<platform::InterfaceEntry>> NetlinkInterfaceList::withCounters(
-    const LinkDumpParser& parser) const {
-  const auto& counters = parser.counters();
-  if (counters.size() != links.size()) return std::nullopt;
-  std::vector<platform::InterfaceEntry> entries = links;
-  for (std::size_t at = 0; at < entries.size(); ++at) {
-    const auto read = std::find_if(counters.begin(), counters.end(), [&](const auto& entry) {
-      return entry.index == linkIndexes[at];
-    });
-    if (read == counters.end()) return std::nullopt;
-    entries[at].hasStatistics = true;
-    entries[at].receivedBytes = read->receivedBytes;
-    entries[at].sentBytes = read->sentBytes;
-  }
-  return entries;
 }
 
 bool NetlinkInterfaceList::sendRequest(std::uint16_t type) {

@@ -34,11 +34,6 @@ class NetlinkInterfaceList : public platform::InterfaceList {
   bool linksChanged();
   Outcome dump(std::uint16_t type, LinkDumpParser& parser);
   bool sendRequest(std::uint16_t type);
-  // The kept list with the counters just read; none when the set of
-  // interfaces differs from the kept one.
-  std::optional<std::vector<platform::InterfaceEntry>> withCounters(
-      const LinkDumpParser& parser) const;
-
   UniqueFd socket;
   UniqueFd changes;
   std::uint32_t sequence = 0;
