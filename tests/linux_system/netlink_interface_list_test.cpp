@@ -125,6 +125,29 @@ TEST(LinkDumpParserTest, ReadsLinksAndCountersAndStaysWithinMalformedMessages) {
   }
 }
 
+// Counters go to the link with their index, in whatever order they come; a
+// different set of interfaces gives none, so that links are dumped again.
+TEST(LinkDumpParserTest, CountersJoinTheKeptLinksByIndexOnly) {
+  const std::vector<InterfaceEntry> links{{.name = "lo"}, {.name = "eth0"}};
+  const std::vector<int> indexes{1, 4};
+  using Counters = LinkDumpParser::IndexedCounters;
+  const auto joined = [&](const std::vector<Counters>& counters) {
+    const auto entries = linksWithCounters(links, indexes, counters);
+    if (!entries) return std::string{"none"};
+    std::string text;
+    for (const auto& entry : *entries) {
+      text += *entry.name + "=" + std::to_string(entry.receivedBytes) + "/" +
+              std::to_string(entry.sentBytes) + (entry.hasStatistics ? " " : "? ");
+    }
+    return text;
+  };
+  EXPECT_EQ(joined({{1, 10, 11}, {4, 40, 41}}), "lo=10/11 eth0=40/41 ");
+  EXPECT_EQ(joined({{4, 40, 41}, {1, 10, 11}}), "lo=10/11 eth0=40/41 ");
+  EXPECT_EQ(joined({{1, 10, 11}, {5, 50, 51}}), "none");
+  EXPECT_EQ(joined({{1, 10, 11}}), "none");
+  EXPECT_EQ(joined({{1, 10, 11}, {4, 40, 41}, {5, 50, 51}}), "none");
+}
+
 // Sends bytes from a UDP socket on 127.0.0.1 to itself: traffic on lo alone.
 void sendOverLoopback(std::size_t bytes) {
   const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
