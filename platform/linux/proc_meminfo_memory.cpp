@@ -67,13 +67,13 @@ std::optional<platform::MemoryReading> parseProcMeminfo(std::string_view text) {
                                  .usedBytes = available > total ? 0 : total - available};
 }
 
-ProcMeminfoMemory::ProcMeminfoMemory(std::string path) : path(std::move(path)) {}
+ProcMeminfoMemory::ProcMeminfoMemory(std::string path) : file(std::move(path)) {}
 
 std::optional<platform::MemoryReading> ProcMeminfoMemory::memory() {
   // MemTotal and MemAvailable are among the first lines of a file of about
   // 1.5 KiB; the buffer holds all of it with room to spare.
   std::array<char, 8192> buffer{};
-  const std::optional<std::string_view> text = readFileHead(path.c_str(), buffer);
+  const std::optional<std::string_view> text = file.readHead(buffer);
   if (!text) return std::nullopt;
   return parseProcMeminfo(*text);
 }

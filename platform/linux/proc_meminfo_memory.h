@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/proc_file.h"
 #include "platform/system_readings.h"
 
 namespace platform::linuxdesktop {
@@ -22,7 +23,7 @@ class ProcMeminfoMemory : public platform::MemorySource {
   std::optional<platform::MemoryReading> memory() override;
 
  private:
-  std::string path = "/proc/meminfo";
+  KernelTextFile file;
 };
 
 }  // namespace platform::linuxdesktop

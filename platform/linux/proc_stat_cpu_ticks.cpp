@@ -69,13 +69,13 @@ std::optional<platform::CpuTicksReading> parseProcStat(std::string_view text) {
       .user = user, .system = *busySystem, .idle = *allIdle, .nice = nice};
 }
 
-ProcStatCpuTicks::ProcStatCpuTicks(std::string path) : path(std::move(path)) {}
+ProcStatCpuTicks::ProcStatCpuTicks(std::string path) : file(std::move(path)) {}
 
 std::optional<platform::CpuTicksReading> ProcStatCpuTicks::ticks() {
   // The aggregate line comes first; the rest of the file (one line per CPU and
   // the long interrupt lines) is not needed, so a small buffer does.
   std::array<char, 4096> buffer{};
-  const std::optional<std::string_view> text = readFileHead(path.c_str(), buffer);
+  const std::optional<std::string_view> text = file.readHead(buffer);
   if (!text) return std::nullopt;
   return parseProcStat(*text);
 }

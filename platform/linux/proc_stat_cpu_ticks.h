@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/linux/proc_file.h"
 #include "platform/system_readings.h"
 
 namespace platform::linuxdesktop {
@@ -18,7 +19,8 @@ namespace platform::linuxdesktop {
 // None when the line is missing or malformed, or a sum would not fit 64 bits.
 std::optional<platform::CpuTicksReading> parseProcStat(std::string_view text);
 
-// CPU ticks from /proc/stat, read afresh on every call.
+// CPU ticks from /proc/stat, read afresh on every call through a kept
+// descriptor.
 class ProcStatCpuTicks : public platform::CpuTicksSource {
  public:
   explicit ProcStatCpuTicks(std::string path = "/proc/stat");
@@ -26,7 +28,7 @@ class ProcStatCpuTicks : public platform::CpuTicksSource {
   std::optional<platform::CpuTicksReading> ticks() override;
 
  private:
-  std::string path = "/proc/stat";
+  KernelTextFile file;
 };
 
 }  // namespace platform::linuxdesktop

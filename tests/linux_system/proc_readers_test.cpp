@@ -1,7 +1,9 @@
 #include <array>
+#include <chrono>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -91,9 +93,12 @@ TEST(ProcReadersTest, ThisMachineReadsInRangeAndBusyTimeNeverFallsAndMissingFile
   EXPECT_EQ(ProcMeminfoMemory("/proc/absent").memory(), std::nullopt);
 }
 
+// A file opened for each read and one kept open read the same, each time the
+// text as it is then.
 TEST(ReadFileHeadTest, KeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
   const test_support::TempDir folder;
   const std::string path = folder.path() / "file";
+  KernelTextFile kept(path);
   for (const auto& [contents, expected] :
        std::initializer_list<std::pair<std::string, std::optional<std::string>>>{
            {"1234\n567", "1234\n567"},  // exactly the buffer's length, unterminated
@@ -105,7 +110,18 @@ TEST(ReadFileHeadTest, KeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
     std::array<char, 8> buffer{};
     const auto head = readFileHead(path.c_str(), buffer);
     EXPECT_EQ(head ? std::optional<std::string>{*head} : std::nullopt, expected) << contents;
+    const auto keptHead = kept.readHead(buffer);
+    EXPECT_EQ(keptHead ? std::optional<std::string>{*keptHead} : std::nullopt, expected)
+        << contents;
   }
+  // procfs writes the text anew for a read from the start.
+  KernelTextFile uptime("/proc/uptime");
+  std::array<char, 128> buffer{};
+  const std::string first{uptime.readHead(buffer).value_or("")};
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  const std::string second{uptime.readHead(buffer).value_or("")};
+  EXPECT_FALSE(first.empty());
+  EXPECT_NE(first, second);
 }
 
 }  // namespace
