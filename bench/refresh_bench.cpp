@@ -11,6 +11,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "network_agent/presentation/status_item_renderer.h"
@@ -105,9 +106,10 @@ void appendAttribute(Bytes& out, std::uint16_t type, const void* data, std::size
   appendAligned(out, data, size);
 }
 
-// A link dump of `count` interfaces that are up, with 64-bit counters, in
-// datagrams of at most 32 KiB as the kernel sends them, then its end.
-std::vector<Bytes> builtLinkDump(int count, std::uint32_t sequence) {
+// A dump of `count` messages, message(i) giving the type and payload of the
+// i-th, in datagrams of at most 32 KiB as the kernel sends them, then its end.
+template <class Message>
+std::vector<Bytes> builtDump(int count, std::uint32_t sequence, Message message) {
   std::vector<Bytes> datagrams(1);
   const auto append = [&](std::uint16_t type, const Bytes& payload) {
     const std::size_t length = NLMSG_HDRLEN + payload.size();
@@ -117,6 +119,16 @@ std::vector<Bytes> builtLinkDump(int count, std::uint32_t sequence) {
     appendAligned(datagrams.back(), payload.data(), payload.size());
   };
   for (int i = 0; i < count; ++i) {
+    const auto [type, payload] = message(i);
+    append(type, payload);
+  }
+  append(NLMSG_DONE, Bytes(sizeof(int)));
+  return datagrams;
+}
+
+// A link dump of `count` interfaces that are up, with 64-bit counters.
+std::vector<Bytes> builtLinkDump(int count, std::uint32_t sequence) {
+  return builtDump(count, sequence, [](int i) {
     Bytes payload;
     const ifinfomsg info{0, 0, 0, i + 1, IFF_UP, 0};
     appendAligned(payload, &info, sizeof info);
@@ -126,10 +138,32 @@ std::vector<Bytes> builtLinkDump(int count, std::uint32_t sequence) {
     stats.rx_bytes = 1'000'000u * static_cast<unsigned>(i + 1);
     stats.tx_bytes = 2'000u * static_cast<unsigned>(i + 1);
     appendAttribute(payload, IFLA_STATS64, &stats, sizeof stats);
-    append(RTM_NEWLINK, payload);
-  }
-  append(NLMSG_DONE, Bytes(sizeof(int)));
-  return datagrams;
+    return std::pair{std::uint16_t{RTM_NEWLINK}, payload};
+  });
+}
+
+// A stats dump of the same interfaces' 64-bit counters.
+std::vector<Bytes> builtStatsDump(int count, std::uint32_t sequence) {
+  return builtDump(count, sequence, [](int i) {
+    Bytes payload;
+    const if_stats_msg header{AF_UNSPEC, 0, 0, static_cast<std::uint32_t>(i + 1),
+                              IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64)};
+    appendAligned(payload, &header, sizeof header);
+    rtnl_link_stats64 stats{};
+    stats.rx_bytes = 3'000'000u * static_cast<unsigned>(i + 1);
+    appendAttribute(payload, IFLA_STATS_LINK_64, &stats, sizeof stats);
+    return std::pair{std::uint16_t{RTM_NEWSTATS}, payload};
+  });
+}
+
+// 1, 100 and 1,000 interfaces, with the cost's growth fitted to a line.
+void atMachineSizes(benchmark::internal::Benchmark* benchmark) {
+  benchmark->ArgName("interfaces")
+      ->Arg(1)
+      ->Arg(100)
+      ->Arg(1000)
+      ->Complexity(benchmark::oN)
+      ->Unit(benchmark::kMicrosecond);
 }
 
 // The interface walk and the sample over a built dump of 1, 100 and 1,000
@@ -144,38 +178,7 @@ void BM_InterfaceWalk(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_InterfaceWalk)
-    ->ArgName("interfaces")
-    ->Arg(1)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Complexity(benchmark::oN)
-    ->Unit(benchmark::kMicrosecond);
-
-// A stats dump of `count` interfaces, with their 64-bit counters, in one
-// datagram per message, then its end.
-std::vector<Bytes> builtStatsDump(int count, std::uint32_t sequence) {
-  std::vector<Bytes> datagrams;
-  const auto append = [&](std::uint16_t type, const Bytes& payload) {
-    const nlmsghdr header{static_cast<std::uint32_t>(NLMSG_HDRLEN + payload.size()), type,
-                          NLM_F_MULTI, sequence, 0};
-    Bytes& datagram = datagrams.emplace_back();
-    appendAligned(datagram, &header, sizeof header);
-    appendAligned(datagram, payload.data(), payload.size());
-  };
-  for (int i = 0; i < count; ++i) {
-    Bytes payload;
-    const if_stats_msg header{AF_UNSPEC, 0, 0, static_cast<std::uint32_t>(i + 1),
-                              IFLA_STATS_FILTER_BIT(IFLA_STATS_LINK_64)};
-    appendAligned(payload, &header, sizeof header);
-    rtnl_link_stats64 stats{};
-    stats.rx_bytes = 3'000'000u * static_cast<unsigned>(i + 1);
-    appendAttribute(payload, IFLA_STATS_LINK_64, &stats, sizeof stats);
-    append(RTM_NEWSTATS, payload);
-  }
-  append(NLMSG_DONE, Bytes(sizeof(int)));
-  return datagrams;
-}
+BENCHMARK(BM_InterfaceWalk)->Apply(atMachineSizes);
 
 // What each refresh does while no link changes: the stats dump's counters
 // put on the kept link list, then the counted totals.
@@ -194,13 +197,7 @@ void BM_CountersWalk(benchmark::State& state) {
   }
   state.SetComplexityN(state.range(0));
 }
-BENCHMARK(BM_CountersWalk)
-    ->ArgName("interfaces")
-    ->Arg(1)
-    ->Arg(100)
-    ->Arg(1000)
-    ->Complexity(benchmark::oN)
-    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_CountersWalk)->Apply(atMachineSizes);
 
 void BM_InterfaceCountersOverNetlink(benchmark::State& state) {
   platform::linuxdesktop::NetlinkInterfaceList interfaces;
