@@ -85,7 +85,7 @@ bool NetlinkInterfaceList::openSocket() {
     return false;
   }
   socket = std::move(fresh);
-  buffer.resize(kBufferSize);
+  if (!buffer) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(kBufferSize);
   if (!changes) openChangeSubscription();
   return true;
 }
@@ -104,7 +104,7 @@ bool NetlinkInterfaceList::linksChanged() {
   if (!changes) return true;
   bool changed = false;
   while (true) {
-    const ssize_t received = recv(changes.get(), buffer.data(), buffer.size(), MSG_DONTWAIT);
+    const ssize_t received = recv(changes.get(), buffer.get(), kBufferSize, MSG_DONTWAIT);
     if (received > 0) {
       changed = true;
     } else if (received < 0 && errno == EINTR) {
@@ -148,7 +148,7 @@ NetlinkInterfaceList::Outcome NetlinkInterfaceList::dump(std::uint16_t type,
   if (!sendRequest(type)) return Outcome::failed;
   for (int datagram = 0; datagram < kMaxDatagrams; ++datagram) {
     sockaddr_nl sender{};
-    iovec chunk{.iov_base = buffer.data(), .iov_len = buffer.size()};
+    iovec chunk{.iov_base = buffer.get(), .iov_len = kBufferSize};
     msghdr message{};
     message.msg_name = &sender;
     message.msg_namelen = sizeof sender;
@@ -159,7 +159,7 @@ NetlinkInterfaceList::Outcome NetlinkInterfaceList::dump(std::uint16_t type,
     if (received <= 0 || (message.msg_flags & MSG_TRUNC) != 0) return Outcome::failed;
     // Only the kernel (port 0) answers a dump; anything else is not ours.
     if (sender.nl_pid != 0) continue;
-    const auto progress = parser.feed(std::span(buffer.data(), static_cast<std::size_t>(received)));
+    const auto progress = parser.feed(std::span(buffer.get(), static_cast<std::size_t>(received)));
     if (progress == LinkDumpParser::Progress::failed) return Outcome::failed;
     if (progress == LinkDumpParser::Progress::done) {
       return parser.interrupted() ? Outcome::interrupted : Outcome::complete;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -37,7 +38,9 @@ class NetlinkInterfaceList : public platform::InterfaceList {
   UniqueFd socket;
   UniqueFd changes;
   std::uint32_t sequence = 0;
-  std::vector<std::uint8_t> buffer;
+  // Left unzeroed: only the pages the kernel writes a dump into become
+  // resident.
+  std::unique_ptr<std::uint8_t[]> buffer;
   // The last link dump's entries and the kernel's index of each; empty until
   // one completed, and again whenever it may be out of date.
   std::vector<platform::InterfaceEntry> links;
