@@ -137,7 +137,11 @@ VariantPtr SniStatusItem::compute(SniAnnounced property) const {
       value = text(model.title().empty() ? programName : model.title());
       break;
     case SniAnnounced::icon:
-      return iconPixmapsFor(model, shown());
+      // The item registers only once its host's presentation is known: a
+      // picture before that is seen by no host, and drawing it would load
+      // fonts and caches the right picture may not need.
+      if (!presentation) return VariantPtr{g_variant_ref_sink(newEmptyPixmaps())};
+      return iconPixmapsFor(model, *presentation);
     case SniAnnounced::toolTip:
       value = g_variant_new("(s@a(iiay)ss)", "", newEmptyPixmaps(),
                             validUtf8(model.toolTip()).c_str(), "");
@@ -188,7 +192,7 @@ bool SniStatusItem::readyToRegister() const {
 }
 
 void SniStatusItem::present(std::optional<TrayPresentation> newPresentation) {
-  const bool changed = shown() != newPresentation.value_or(TrayPresentation{});
+  const bool changed = presentation != newPresentation;
   presentation = newPresentation;
   if (changed) {
     markStale(SniAnnounced::icon);
