@@ -7,27 +7,33 @@
 namespace platform::linuxdesktop {
 namespace {
 
-constexpr const char* kRelativePath = "/velmora-status-agents/tray.conf";
+constexpr const char* kFolderName = "/velmora-status-agents";
+constexpr const char* kFileName = "/tray.conf";
 constexpr const char* kGroup = "Tray";
 constexpr const char* kShapeKey = "Shape";
+
+// The folder itself when it exists, else its nearest existing ancestor; the
+// root (or ".") ends the walk.
+std::string nearestExistingFolder(std::string folder) {
+  while (!g_file_test(folder.c_str(), G_FILE_TEST_IS_DIR)) {
+    const GCharPtr parent{g_path_get_dirname(folder.c_str())};
+    if (folder == parent.get()) break;
+    folder = parent.get();
+  }
+  return folder;
+}
 
 }  // namespace
 
 TrayShapeFile::TrayShapeFile(const platform::Environment& environment,
                              std::function<void()> changed)
     : changed(std::move(changed)) {
-  const std::optional<std::string> folder =
+  const std::optional<std::string> configuration =
       KeyFileUserDefaultsStore::configurationFolder(environment);
-  if (!folder) return;
-  path = *folder + kRelativePath;
-  // A file monitor also follows a file that does not exist yet, and one
-  // replaced by a rename, as editors and atomic writers do.
-  const GObjectPtr<GFile> file{g_file_new_for_path(path.c_str())};
-  monitor.reset(g_file_monitor_file(file.get(), G_FILE_MONITOR_NONE, nullptr, nullptr));
-  if (!monitor) return;
-  subscription = SignalHandlerId{
-      G_OBJECT(monitor.get()),
-      g_signal_connect(monitor.get(), "changed", G_CALLBACK(&TrayShapeFile::fileChanged), this)};
+  if (!configuration) return;
+  folder = *configuration + kFolderName;
+  path = folder + kFileName;
+  watch();
 }
 
 std::optional<TrayShape> TrayShapeFile::shape() const {
@@ -41,8 +47,36 @@ std::optional<TrayShape> TrayShapeFile::shape() const {
   return parseTrayShape(value.get());
 }
 
-void TrayShapeFile::fileChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer data) {
-  static_cast<TrayShapeFile*>(data)->changed();
+void TrayShapeFile::watch() {
+  // A folder made between finding the nearest one and watching it would go
+  // unseen: look again once the watch is in place.
+  for (std::string nearest = nearestExistingFolder(folder); nearest != watched;
+       nearest = nearestExistingFolder(folder)) {
+    watched = nearest;
+    subscription.reset();
+    // A file monitor also follows a file that does not exist yet, and one
+    // replaced by a rename, as editors and atomic writers do.
+    const bool followsFile = watched == folder;
+    const GObjectPtr<GFile> watchedFile{
+        g_file_new_for_path(followsFile ? path.c_str() : watched.c_str())};
+    monitor.reset(
+        followsFile
+            ? g_file_monitor_file(watchedFile.get(), G_FILE_MONITOR_NONE, nullptr, nullptr)
+            : g_file_monitor_directory(watchedFile.get(), G_FILE_MONITOR_NONE, nullptr, nullptr));
+    if (!monitor) return;
+    subscription = SignalHandlerId{
+        G_OBJECT(monitor.get()),
+        g_signal_connect(monitor.get(), "changed", G_CALLBACK(&TrayShapeFile::entryChanged), this)};
+  }
+}
+
+void TrayShapeFile::entryChanged(GFileMonitor*, GFile*, GFile*, GFileMonitorEvent, gpointer data) {
+  auto* self = static_cast<TrayShapeFile*>(data);
+  const bool followedFile = self->watched == self->folder;
+  // Any change in a watched ancestor may be the folder, or one of its own
+  // ancestors, appearing; and a folder removed sends the watch back up.
+  self->watch();
+  if (followedFile || self->watched == self->folder) self->changed();
 }
 
 }  // namespace platform::linuxdesktop

@@ -18,20 +18,34 @@ namespace platform::linuxdesktop {
 // KeyFileUserDefaultsStore::configurationFolder), key Shape in group [Tray], "wide" or "square";
 // anything else, a missing or unreadable file included, leaves the choice to the tray host. The
 // file is watched, so a change applies to running agents.
+//
+// GIO follows a file in a missing folder by looking for the folder every few
+// seconds, which would wake an idle agent for good on most machines, where the
+// folder never exists. So until the folder exists its nearest existing
+// ancestor is watched instead, which costs nothing until that folder changes;
+// the file itself is watched from the moment its folder appears.
 class TrayShapeFile {
  public:
-  // changed runs after the file changed on disk, whatever it now says.
+  // changed runs after the file changed on disk, whatever it now says, and
+  // when its folder appears.
   TrayShapeFile(const platform::Environment& environment, std::function<void()> changed);
 
   // The choice as the file says it now; absent without one.
   std::optional<TrayShape> shape() const;
 
  private:
-  static void fileChanged(GFileMonitor* monitor, GFile* file, GFile* other, GFileMonitorEvent event,
-                          gpointer data);
+  // Watches the file when its folder exists, else the folder's nearest
+  // existing ancestor.
+  void watch();
+  static void entryChanged(GFileMonitor* monitor, GFile* file, GFile* other,
+                           GFileMonitorEvent event, gpointer data);
 
+  std::string folder;
   std::string path;
   std::function<void()> changed;
+  // The folder the monitor watches: `folder` itself (the monitor follows the
+  // file), or an ancestor.
+  std::string watched;
   GObjectPtr<GFileMonitor> monitor;
   SignalHandlerId subscription;
 };
