@@ -4,8 +4,8 @@
 
 namespace platform::linuxdesktop {
 
-BackgroundGpuUtilization::BackgroundGpuUtilization(
-    std::unique_ptr<platform::GpuUtilizationSource> source, platform::Clock& clock)
+BackgroundGpuUtilization::BackgroundGpuUtilization(std::unique_ptr<Source> source,
+                                                   platform::Clock& clock)
     : shared(std::make_shared<Shared>()), clock(clock) {
   shared->source = std::move(source);
 }
@@ -28,6 +28,11 @@ BackgroundGpuUtilization::~BackgroundGpuUtilization() {
 
 std::optional<std::int64_t> BackgroundGpuUtilization::readDeviceUtilization() {
   std::unique_lock lock(shared->mutex);
+  // No read runs on the helper, so the source is this thread's to ask.
+  if (!shared->reading && !shared->source->readCallsDriver()) {
+    shared->latest.reset();
+    return std::nullopt;
+  }
   if (!shared->reading) {
     shared->reading = true;
     readAskedAt = clock.monotonicSeconds();

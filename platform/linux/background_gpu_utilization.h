@@ -18,7 +18,9 @@ namespace platform::linuxdesktop {
 // ever) never holds up the caller, whose thread runs the refresh, the menu and
 // the watchdog.
 //
-// Each readDeviceUtilization starts a read on the helper unless one is still
+// A read that would call no driver (the source says so) gives none at once:
+// a machine without a GPU reading pays no thread hop per read. Any other
+// readDeviceUtilization starts a read on the helper unless one is still
 // running, and waits at most kFreshReadWait for it, so that a prompt source's
 // figure is shown at once. It gives the latest completed reading; none before
 // the first one completes, and none once the read in progress has run
@@ -26,15 +28,24 @@ namespace platform::linuxdesktop {
 // completes again. Only the caller's thread reads the clock, which is
 // borrowed and must outlive this object.
 //
-// The helper starts with the first read. The destructor ends it, or leaves it
-// behind when a read is still running: a call blocked in the driver cannot be
-// interrupted, and it keeps the source alive until it returns.
+// The helper starts with the first read that calls a driver. The destructor
+// ends it, or leaves it behind when a read is still running: a call blocked in
+// the driver cannot be interrupted, and it keeps the source alive until it
+// returns.
 class BackgroundGpuUtilization : public platform::GpuUtilizationSource {
  public:
   static constexpr std::chrono::milliseconds kFreshReadWait{100};
 
-  BackgroundGpuUtilization(std::unique_ptr<platform::GpuUtilizationSource> source,
-                           platform::Clock& clock);
+  // A reading whose reads may call a driver.
+  class Source : public platform::GpuUtilizationSource {
+   public:
+    // Asked on the caller's thread before each read, never while one runs:
+    // whether this read would call a driver. False means it would give none
+    // at once: it is not made, and this call stands for it.
+    virtual bool readCallsDriver() = 0;
+  };
+
+  BackgroundGpuUtilization(std::unique_ptr<Source> source, platform::Clock& clock);
   ~BackgroundGpuUtilization() override;
   BackgroundGpuUtilization(const BackgroundGpuUtilization&) = delete;
   BackgroundGpuUtilization& operator=(const BackgroundGpuUtilization&) = delete;
@@ -46,7 +57,7 @@ class BackgroundGpuUtilization : public platform::GpuUtilizationSource {
   // guarded by the mutex. Owned by both, so that a helper left behind keeps
   // it.
   struct Shared {
-    std::unique_ptr<platform::GpuUtilizationSource> source;
+    std::unique_ptr<Source> source;
     std::mutex mutex;
     std::condition_variable readAsked;
     std::condition_variable readDone;

@@ -17,6 +17,14 @@ std::optional<std::int64_t> LinuxGpuUtilization::readDeviceUtilization() {
   return readNvml();
 }
 
+bool LinuxGpuUtilization::readCallsDriver() {
+  if (nvml || callsBeforeNvmlRetry == 0 || anyCardPublishesGpuBusy(drmRoot)) return true;
+  // The read this call stands for would have waited out one call of NVML's
+  // back-off.
+  --callsBeforeNvmlRetry;
+  return false;
+}
+
 std::optional<std::int64_t> LinuxGpuUtilization::readNvml() {
   if (!nvml) {
     if (callsBeforeNvmlRetry > 0) {

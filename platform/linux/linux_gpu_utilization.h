@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/system_readings.h"
+#include "platform/linux/background_gpu_utilization.h"
 
 namespace platform::linuxdesktop {
 
@@ -21,8 +21,10 @@ class NvmlLibrary;
 // while a driver loaded later is still picked up.
 //
 // A read may block for as long as the driver does: the platform runs it
-// behind a BackgroundGpuUtilization.
-class LinuxGpuUtilization : public platform::GpuUtilizationSource {
+// behind a BackgroundGpuUtilization. It calls a driver only when a card
+// publishes gpu_busy_percent, NVML is loaded or a try at loading it is due;
+// readCallsDriver tells, and counts a skipped read toward the back-off.
+class LinuxGpuUtilization : public BackgroundGpuUtilization::Source {
  public:
   static constexpr int kNvmlRetryCalls = 100;
 
@@ -31,6 +33,7 @@ class LinuxGpuUtilization : public platform::GpuUtilizationSource {
   ~LinuxGpuUtilization() override;
 
   std::optional<std::int64_t> readDeviceUtilization() override;
+  bool readCallsDriver() override;
 
  private:
   std::optional<std::int64_t> readNvml();

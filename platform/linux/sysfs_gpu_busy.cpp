@@ -64,13 +64,22 @@ bool isSuspended(const std::string& device) {
   return status && status->starts_with("suspended");
 }
 
+std::string busyFileOf(const std::string& device) { return device + "/gpu_busy_percent"; }
+
 }  // namespace
+
+bool anyCardPublishesGpuBusy(const std::string& drmRoot) {
+  for (const std::string& card : cardNames(drmRoot)) {
+    if (access(busyFileOf(drmRoot + "/" + card + "/device").c_str(), R_OK) == 0) return true;
+  }
+  return false;
+}
 
 std::optional<std::int64_t> readSysfsGpuBusy(const std::string& drmRoot) {
   std::optional<std::int64_t> busiest;
   for (const std::string& card : cardNames(drmRoot)) {
     const std::string device = drmRoot + "/" + card + "/device";
-    const std::string busyFile = device + "/gpu_busy_percent";
+    const std::string busyFile = busyFileOf(device);
     if (access(busyFile.c_str(), R_OK) != 0) continue;
     // Reading gpu_busy_percent resumes a runtime-suspended GPU, and a reading
     // every few seconds would keep a laptop's idle discrete GPU awake. A

@@ -16,4 +16,8 @@ namespace platform::linuxdesktop {
 // usable file.
 std::optional<std::int64_t> readSysfsGpuBusy(const std::string& drmRoot);
 
+// Whether a card under the folder has a readable gpu_busy_percent file, found
+// without reading any: reading one calls the card's driver.
+bool anyCardPublishesGpuBusy(const std::string& drmRoot);
+
 }  // namespace platform::linuxdesktop

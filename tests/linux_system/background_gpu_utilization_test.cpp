@@ -6,6 +6,9 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -19,8 +22,9 @@ using namespace std::chrono_literals;
 
 // A source whose reads wait until the test lets one through, as a driver in
 // trouble holds its callers, and then give the figure it set.
-class GatedSource final : public platform::GpuUtilizationSource {
+class GatedSource final : public BackgroundGpuUtilization::Source {
  public:
+  bool readCallsDriver() override { return true; }
   std::optional<std::int64_t> readDeviceUtilization() override {
     std::unique_lock lock(mutex);
     opened.wait(lock, [&] { return passes > 0; });
@@ -77,6 +81,41 @@ TEST(BackgroundGpuUtilizationTest, AHeldReadShowsTheLastFigureUntilStaleThenReco
   const auto start = Stopwatch::now();
   reading.reset();
   EXPECT_LT(Stopwatch::now() - start, 1s);
+}
+
+// A prompt source that says, read by read, whether it calls a driver, and
+// records the threads its reads ran on.
+class ThreadRecordingSource final : public BackgroundGpuUtilization::Source {
+ public:
+  bool readCallsDriver() override { return callsDriver; }
+  std::optional<std::int64_t> readDeviceUtilization() override {
+    const std::lock_guard lock(mutex);
+    readOn.push_back(std::this_thread::get_id());
+    return 20;
+  }
+  std::vector<std::thread::id> threads() {
+    const std::lock_guard lock(mutex);
+    return readOn;
+  }
+
+  bool callsDriver = false;
+
+ private:
+  std::mutex mutex;
+  std::vector<std::thread::id> readOn;
+};
+
+TEST(BackgroundGpuUtilizationTest, AReadCallingNoDriverIsSkippedAndAnyOtherRunsOnTheHelper) {
+  platform::fake::FakeClock clock;
+  auto owned = std::make_unique<ThreadRecordingSource>();
+  ThreadRecordingSource& source = *owned;
+  BackgroundGpuUtilization reading{std::move(owned), clock};
+  EXPECT_EQ(reading.readDeviceUtilization(), std::nullopt);
+  EXPECT_TRUE(source.threads().empty()) << "no read, no helper";
+  source.callsDriver = true;
+  ASSERT_TRUE(eventuallyReads(reading, 20));
+  for (const std::thread::id thread : source.threads())
+    EXPECT_NE(thread, std::this_thread::get_id());
 }
 
 }  // namespace

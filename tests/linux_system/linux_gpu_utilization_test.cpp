@@ -71,17 +71,26 @@ TEST_F(LinuxGpuUtilizationTest, NvmlAnswersOnlyWhenSysfsCannotAndIsRetriedAfterT
   global("fake_nvml_init_result") = 9;
   {
     LinuxGpuUtilization source(drm, FAKE_NVML_PATH);
-    write({{busy("card0"), "55\n"}});
+    write({{busy("card0"), "55\n"}, {"card1/device/vendor", "0x8086\n"}});
+    EXPECT_TRUE(source.readCallsDriver());
     EXPECT_EQ(source.readDeviceUtilization(), 55);
     EXPECT_EQ(initCalls, 0);
-    write({});
+    // Between two tries at NVML a read would call no driver: it is skipped,
+    // and counts toward the back-off.
+    write({{"card1/device/vendor", "0x8086\n"}});
     for (int call = 0; call <= LinuxGpuUtilization::kNvmlRetryCalls; ++call) {
-      EXPECT_EQ(source.readDeviceUtilization(), std::nullopt);
+      const bool callsDriver = source.readCallsDriver();
+      EXPECT_EQ(callsDriver, call == 0) << call;
+      if (callsDriver) {
+        EXPECT_EQ(source.readDeviceUtilization(), std::nullopt);
+      }
     }
     EXPECT_EQ(initCalls, 1);
     global("fake_nvml_init_result") = 0;
     gpu = 250;
+    EXPECT_TRUE(source.readCallsDriver());
     EXPECT_EQ(source.readDeviceUtilization(), 100);
+    EXPECT_TRUE(source.readCallsDriver()) << "NVML loaded";
     gpu = 37;
     EXPECT_EQ(source.readDeviceUtilization(), 37);
     EXPECT_EQ(initCalls, 2);
