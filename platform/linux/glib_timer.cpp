@@ -6,18 +6,39 @@
 #include <utility>
 
 namespace platform::linuxdesktop {
+namespace {
 
-GLibTimer::GLibTimer(std::function<void()> callback) : callback(std::move(callback)) {}
+constexpr gint64 kMicrosecondsPerMillisecond = 1000;
+
+// A source that only dispatches once its ready time has come.
+gboolean dispatchCallback(GSource*, GSourceFunc callback, gpointer data) {
+  return callback ? callback(data) : G_SOURCE_REMOVE;
+}
+
+GSourceFuncs kTickFunctions = {nullptr, nullptr, &dispatchCallback, nullptr, nullptr, nullptr};
+
+}  // namespace
+
+GLibTimer::GLibTimer(std::function<void()> callback, std::chrono::microseconds interval)
+    : callback(std::move(callback)), interval(interval) {}
 
 std::shared_ptr<GLibTimer> GLibTimer::start(std::chrono::milliseconds interval,
                                             std::function<void()> callback) {
-  auto timer = std::make_shared<GLibTimer>(std::move(callback));
-  const auto milliseconds = static_cast<guint>(
-      std::clamp<std::int64_t>(interval.count(), 0, std::numeric_limits<guint>::max()));
+  const auto clamped = std::chrono::milliseconds{
+      std::clamp<std::int64_t>(interval.count(), 0, std::numeric_limits<guint>::max())};
+  auto timer = std::make_shared<GLibTimer>(std::move(callback), clamped);
+  // Timers started within the same millisecond share their grid.
+  const gint64 now = g_get_monotonic_time();
+  timer->startedAt = (now + kMicrosecondsPerMillisecond - 1) / kMicrosecondsPerMillisecond *
+                     kMicrosecondsPerMillisecond;
+  GSource* const tick = g_source_new(&kTickFunctions, sizeof(GSource));
+  g_source_set_priority(tick, G_PRIORITY_DEFAULT);
+  g_source_set_ready_time(tick, timer->nextTickAfter(now));
   // The source owns a strong reference, dropped when the source is destroyed.
-  timer->source = SourceId{g_timeout_add_full(G_PRIORITY_DEFAULT, milliseconds, &GLibTimer::fire,
-                                              new std::shared_ptr<GLibTimer>(timer),
-                                              &GLibTimer::dropReference)};
+  g_source_set_callback(tick, &GLibTimer::fire, new std::shared_ptr<GLibTimer>(timer),
+                        &GLibTimer::dropReference);
+  timer->source = SourceId{g_source_attach(tick, nullptr)};
+  g_source_unref(tick);
   return timer;
 }
 
@@ -31,8 +52,16 @@ void GLibTimer::invalidate() {
 
 bool GLibTimer::isValid() const { return static_cast<bool>(source); }
 
+gint64 GLibTimer::nextTickAfter(gint64 now) const {
+  const gint64 period = interval.count();
+  if (period == 0) return 0;  // at once, every turn
+  if (now < startedAt) return startedAt + period;
+  return startedAt + ((now - startedAt) / period + 1) * period;
+}
+
 gboolean GLibTimer::fire(gpointer data) {
   const std::shared_ptr<GLibTimer> self = *static_cast<std::shared_ptr<GLibTimer>*>(data);
+  g_source_set_ready_time(g_main_current_source(), self->nextTickAfter(g_get_monotonic_time()));
   // A copy, so that a callback which invalidates its own timer (releasing the
   // stored function) keeps running on a live object.
   const std::function<void()> running = self->callback;

@@ -12,10 +12,17 @@ namespace platform::linuxdesktop {
 // A repeating timer on the default main context at default priority. While
 // valid, the main loop holds a strong reference to it through its source, so
 // it fires whether or not anyone else keeps it.
+//
+// Ticks keep to a fixed grid: the n-th is due n intervals after the start,
+// taken to the next whole millisecond, however late the ones before it ran;
+// a tick missed altogether is skipped. So timers started together whose
+// intervals are multiples of one another (the refresh every second, the
+// watchdog every two) fire in the same main-loop turn, with one wakeup, for
+// as long as they run, and none fires sooner than its interval.
 class GLibTimer : public platform::Timer, public std::enable_shared_from_this<GLibTimer> {
  public:
   // Made through start(): the source must be able to reference the timer.
-  explicit GLibTimer(std::function<void()> callback);
+  GLibTimer(std::function<void()> callback, std::chrono::microseconds interval);
 
   // Creates the timer and attaches its source; an interval below 1 ms fires
   // on every main-loop turn that has nothing more urgent to do.
@@ -26,10 +33,14 @@ class GLibTimer : public platform::Timer, public std::enable_shared_from_this<GL
   bool isValid() const override;
 
  private:
+  // The monotonic time (GLib's microseconds) of the first grid tick after now.
+  gint64 nextTickAfter(gint64 now) const;
   static gboolean fire(gpointer data);
   static void dropReference(gpointer data);
 
   std::function<void()> callback;
+  std::chrono::microseconds interval{0};
+  gint64 startedAt = 0;
   SourceId source;
 };
 

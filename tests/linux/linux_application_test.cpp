@@ -1,7 +1,9 @@
 #include "platform/linux/linux_application.h"
 
+#include <algorithm>
 #include <csignal>
 #include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -66,6 +68,30 @@ TEST(GLibRunLoopTest, RepeatingTimerFiresUntilInvalidatedAndThenReleasesItsCallb
   EXPECT_EQ(*count, stopped);
   EXPECT_FALSE(timer->isValid());
   EXPECT_EQ(count.use_count(), 1);
+}
+
+// The refresh every second and the watchdog every two, scaled down: ticks
+// keep to their grid, so every tick of the slower timer comes in the same
+// main-loop turn (the same loop time) as one of the faster, and neither
+// comes sooner than its interval after the start.
+TEST(GLibRunLoopTest, TimersStartedTogetherTickInTheSameTurnAndNeverEarly) {
+  GLibRunLoop loop;
+  std::vector<gint64> fast;
+  std::vector<gint64> slow;
+  const auto turnTime = [] { return g_source_get_time(g_main_current_source()); };
+  const gint64 start = g_get_monotonic_time();
+  const auto fastTimer = loop.scheduleRepeatingTimer(0.02, [&] { fast.push_back(turnTime()); });
+  const auto slowTimer = loop.scheduleRepeatingTimer(0.04, [&] { slow.push_back(turnTime()); });
+  ASSERT_TRUE(spinUntil([&] { return slow.size() >= 10; }));
+  fastTimer->invalidate();
+  slowTimer->invalidate();
+  for (const gint64 tick : slow) {
+    EXPECT_NE(std::find(fast.begin(), fast.end(), tick), fast.end()) << tick - start;
+  }
+  for (std::size_t n = 0; n < slow.size(); ++n) {
+    EXPECT_GE(slow[n] - start, static_cast<gint64>(n + 1) * 40'000) << n;
+  }
+  EXPECT_GE(fast.front() - start, 20'000);
 }
 
 }  // namespace
