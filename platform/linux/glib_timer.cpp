@@ -15,7 +15,7 @@ gboolean dispatchCallback(GSource*, GSourceFunc callback, gpointer data) {
   return callback ? callback(data) : G_SOURCE_REMOVE;
 }
 
-GSourceFuncs kTickFunctions = {nullptr, nullptr, &dispatchCallback, nullptr, nullptr, nullptr};
+GSourceFuncs tickFunctions = {nullptr, nullptr, &dispatchCallback, nullptr, nullptr, nullptr};
 
 }  // namespace
 
@@ -31,7 +31,7 @@ std::shared_ptr<GLibTimer> GLibTimer::start(std::chrono::milliseconds interval,
   const gint64 now = g_get_monotonic_time();
   timer->startedAt = (now + kMicrosecondsPerMillisecond - 1) / kMicrosecondsPerMillisecond *
                      kMicrosecondsPerMillisecond;
-  GSource* const tick = g_source_new(&kTickFunctions, sizeof(GSource));
+  GSource* const tick = g_source_new(&tickFunctions, sizeof(GSource));
   g_source_set_priority(tick, G_PRIORITY_DEFAULT);
   g_source_set_ready_time(tick, timer->nextTickAfter(now));
   // The source owns a strong reference, dropped when the source is destroyed.
