@@ -54,15 +54,11 @@ void TrayShapeFile::watch() {
        nearest = nearestExistingFolder(folder)) {
     watched = nearest;
     subscription.reset();
-    // A file monitor also follows a file that does not exist yet, and one
-    // replaced by a rename, as editors and atomic writers do.
-    const bool followsFile = watched == folder;
-    const GObjectPtr<GFile> watchedFile{
-        g_file_new_for_path(followsFile ? path.c_str() : watched.c_str())};
-    monitor.reset(
-        followsFile
-            ? g_file_monitor_file(watchedFile.get(), G_FILE_MONITOR_NONE, nullptr, nullptr)
-            : g_file_monitor_directory(watchedFile.get(), G_FILE_MONITOR_NONE, nullptr, nullptr));
+    // A folder's monitor reports its entries (the file written, replaced by
+    // a rename as editors and atomic writers do, or removed) and its own
+    // removal, which a file monitor would answer by polling for the folder.
+    const GObjectPtr<GFile> directory{g_file_new_for_path(watched.c_str())};
+    monitor.reset(g_file_monitor_directory(directory.get(), G_FILE_MONITOR_NONE, nullptr, nullptr));
     if (!monitor) return;
     subscription = SignalHandlerId{
         G_OBJECT(monitor.get()),

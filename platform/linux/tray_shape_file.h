@@ -21,21 +21,20 @@ namespace platform::linuxdesktop {
 //
 // GIO follows a file in a missing folder by looking for the folder every few
 // seconds, which would wake an idle agent for good on most machines, where the
-// folder never exists. So until the folder exists its nearest existing
-// ancestor is watched instead, which costs nothing until that folder changes;
-// the file itself is watched from the moment its folder appears.
+// folder never exists. So the folder is watched while it exists, and its
+// nearest existing ancestor while it does not: neither costs anything until
+// something in it changes.
 class TrayShapeFile {
  public:
-  // changed runs after the file changed on disk, whatever it now says, and
-  // when its folder appears.
+  // changed runs after anything in the folder changed on disk, whatever the
+  // file now says, and when the folder appears or goes.
   TrayShapeFile(const platform::Environment& environment, std::function<void()> changed);
 
   // The choice as the file says it now; absent without one.
   std::optional<TrayShape> shape() const;
 
  private:
-  // Watches the file when its folder exists, else the folder's nearest
-  // existing ancestor.
+  // Watches the folder when it exists, else its nearest existing ancestor.
   void watch();
   static void entryChanged(GFileMonitor* monitor, GFile* file, GFile* other,
                            GFileMonitorEvent event, gpointer data);
@@ -43,8 +42,7 @@ class TrayShapeFile {
   std::string folder;
   std::string path;
   std::function<void()> changed;
-  // The folder the monitor watches: `folder` itself (the monitor follows the
-  // file), or an ancestor.
+  // The folder the monitor watches: `folder` itself, or an ancestor.
   std::string watched;
   GObjectPtr<GFileMonitor> monitor;
   SignalHandlerId subscription;

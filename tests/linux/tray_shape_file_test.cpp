@@ -78,6 +78,16 @@ TEST(TrayShapeFileTest, ARunningWatchFollowsTheFileHoweverItsFolderComesAndGoes)
          writeShape(file, "square");
        },
        TrayShape::square},
+      {"the emptied folder removed and made again",
+       [&] {
+         fs::remove(file);
+         spinUntil([] { return false; }, 50ms);
+         fs::remove(folder);
+         spinUntil([] { return false; }, 50ms);
+         fs::create_directory(folder);
+         writeShape(file, "wide");
+       },
+       TrayShape::wide},
   };
   for (const Step& step : steps) {
     const int before = changes;
