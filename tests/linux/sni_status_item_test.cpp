@@ -1,7 +1,5 @@
 #include "platform/linux/sni_status_item.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <optional>
 #include <string>
@@ -109,27 +107,6 @@ TEST_F(StatusItemTest, LabelIsTheCompactReadingOrElseTheTitleAndNeverDeclaredEmp
   item->button()->setCompactReading({});
   EXPECT_TRUE(spinUntil([&] { return pixmapSizes(itemProperty("IconPixmap").get()).empty(); }))
       << "neither title nor reading: no picture";
-}
-
-TEST_F(StatusItemTest, TheUsersShapeFileSwitchesTheIconWhileTheItemRuns) {
-  const auto item = newItem();
-  item->button()->setImage(platform->graphics().newImage({40.0, 22.0}));
-  item->button()->setCompactReading({{"↑", {1.0, 0.25, 0.19, 1.0}, "1.2M", "888M"}});
-  ASSERT_TRUE(waitForRegistration());
-  const auto firstSize = [&] { return pixmapSizes(itemProperty("IconPixmap").get()).at(0); };
-  // A host not known: the square.
-  EXPECT_EQ(firstSize(), std::pair(22, 22));
-  const std::string folder = std::string{std::getenv("XDG_CONFIG_HOME")} + "/velmora-status-agents";
-  g_mkdir_with_parents(folder.c_str(), 0700);
-  const std::string file = folder + "/tray.conf";
-  // The file as a user writes it, then as an editor replaces it.
-  ASSERT_TRUE(g_file_set_contents(file.c_str(), "[Tray]\nShape=wide\n", -1, nullptr));
-  // The folder did not exist: its appearance is seen at once.
-  EXPECT_TRUE(spinUntil([&] { return firstSize() == std::pair(44, 22); }, 2s))
-      << "40 points and the padding";
-  ASSERT_TRUE(g_file_set_contents(file.c_str(), "[Tray]\nShape=no such shape\n", -1, nullptr));
-  EXPECT_TRUE(spinUntil([&] { return firstSize() == std::pair(22, 22); }));
-  std::remove(file.c_str());
 }
 
 // The icon's bytes, whatever its shape on this host.
