@@ -498,7 +498,7 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   // The first round fills the agents' caches (the allocator's too, for the
   // huge strings); the second must not grow them.
   const auto start = Clock::now();
-  flood(6000, 1500, next);
+  flood(8000, 2000, next);
   ASSERT_FALSE(HasFatalFailure());
   const auto before = residentSizes();
   flood(8000, 2000, next);
