@@ -75,7 +75,7 @@ const Bytes kTwoLinksAndDone =
     link(IFF_UP, kEth0 + attribute(IFLA_STATS64, kStats64)) + kDone;
 
 // The progress, then each entry: name, "+" when up, "L" for loopback, and
-// "received/sent" when it has counters.
+// "received/sent" when it has counters ("32-bit" after them when they are).
 std::string summary(const LinkDumpParser& parser, Progress progress) {
   std::string text = progress == Progress::done     ? "done"
                      : progress == Progress::failed ? "failed"
@@ -84,6 +84,7 @@ std::string summary(const LinkDumpParser& parser, Progress progress) {
     text += " " + link.name.value_or("?") + (link.up ? "+" : "") + (link.loopback ? "L" : "");
     if (link.hasStatistics) {
       text += " " + std::to_string(link.receivedBytes) + "/" + std::to_string(link.sentBytes);
+      if (link.counterWidth == platform::CounterWidth::bits32) text += " 32-bit";
     }
   }
   for (const auto& counters : parser.counters()) {
@@ -103,7 +104,7 @@ TEST(LinkDumpParserTest, ReadsLinksAndCountersAndStaysWithinMalformedMessages) {
   const Bytes stats64 = attribute(IFLA_STATS64, kStats64);
   for (const auto& [datagram, expected] : std::initializer_list<std::pair<Bytes, std::string>>{
            {kTwoLinksAndDone, "done lo+L 6000000000/12 eth0+ 6000000000/12"},
-           {link(IFF_UP, kEth0 + stats32), "more eth0+ 77/1"},
+           {link(IFF_UP, kEth0 + stats32), "more eth0+ 77/1 32-bit"},
            {link(IFF_UP, kEth0 + stats32 + stats64), "more eth0+ 6000000000/12"},
            {link(IFF_UP, kEth0 + stats64 + stats32), "more eth0+ 6000000000/12"},
            {link(0, attribute(IFLA_STATS64, std::array<std::uint64_t, 2>{})), "more ?"},
