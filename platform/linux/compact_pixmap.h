@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/linux/pixmap.h"
@@ -18,5 +19,12 @@ inline constexpr double kCompactSide = 22.0;
 // width when too wide. The cue marks themselves are left out: the colour is
 // the cue. kCompactSide * scale pixels square, rounded; empty for no lines.
 Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale);
+
+// One character as a square tray icon on the backdrop, in white (about 17:1
+// on it), its ink scaled to fill the square but for a frame of 2.5 points:
+// a character reads at 22 pixels where a whole title squeezed in does not.
+// kCompactSide * scale pixels square; the backdrop alone for a character
+// without ink.
+Pixmap renderCharacter(const std::string& character, double scale);
 
 }  // namespace platform::linuxdesktop

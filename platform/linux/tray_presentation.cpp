@@ -26,7 +26,9 @@ struct KnownHost {
 // 25 pixel high pixmap when offered one, and otherwise scales the 22 pixel
 // one. Xfce's systray (in the plugin wrapper) and LXQt squeeze icons into a
 // square; the ayatana indicator service draws no pixmap, only a themed icon
-// beside the label; Waybar and tray-view keep the shape.
+// beside the label; Waybar and tray-view keep the shape. Plasma squeezes
+// icons into a 22 pixel square and shows no label; its tray's watcher is
+// served by kded5, or by plasmashell itself.
 constexpr KnownHost kKnownHosts[] = {
     {"mate-panel", {TrayShape::wide, false, false, kMateIconHeight}},
     {"notification-area-applet", {TrayShape::wide, false, false, kMateIconHeight}},
@@ -36,6 +38,8 @@ constexpr KnownHost kKnownHosts[] = {
     {"ayatana-indicator-application-service", {TrayShape::square, true, true}},
     {"waybar", {TrayShape::wide, true, false}},
     {"tray-view", {TrayShape::wide, true, false}},
+    {"kded5", {TrayShape::square, false, false}},
+    {"plasmashell", {TrayShape::square, false, false}},
 };
 
 std::string_view trimmed(std::string_view text) {
