@@ -5,7 +5,8 @@
 namespace platform::linuxdesktop {
 
 SniStatusItem::SniStatusItem(GDBusConnection* connection, SniItemAddress address,
-                             std::string programName, CurrentEvent& events, double length)
+                             std::string programName, CurrentEvent& events, double length,
+                             std::shared_ptr<TextEngine> textEngine)
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       address(std::move(address)),
       itemLength(length),
@@ -17,7 +18,9 @@ SniStatusItem::SniStatusItem(GDBusConnection* connection, SniItemAddress address
       object(connection, this->address.objectPath, pipeline.current(),
              [&model = model](int eventType) { model.hostClicked(eventType); }),
       registration(connection, this->address.busName, this->address.service,
-                   [this] { return readyToRegister(); }) {}
+                   [this] { return readyToRegister(); }) {
+  pipeline.editContent().textEngine = std::move(textEngine);
+}
 
 platform::StatusBarButton* SniStatusItem::button() { return &model; }
 
