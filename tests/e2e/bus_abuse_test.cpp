@@ -13,20 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_variant.h"
 #include "tests/e2e/agent_fixture.h"
+#include "tests/support/gdbus.h"
 
 namespace e2e {
 namespace {
 
-template <auto Free>
-struct Deleter {
-  template <class T>
-  void operator()(T* pointer) const {
-    Free(pointer);
-  }
-};
-using Connection = std::unique_ptr<GDBusConnection, Deleter<g_object_unref>>;
-using Variant = std::unique_ptr<GVariant, Deleter<g_variant_unref>>;
+using test_support::callAndWait;
+using test_support::GObjectPtr;
+using test_support::VariantPtr;
 
 constexpr const char* kItemPath = "/StatusNotifierItem";
 constexpr const char* kItemInterface = "org.kde.StatusNotifierItem";
@@ -49,7 +45,8 @@ long residentKiB(pid_t pid) {
 }
 
 // Random calls and values of every shape, from a fixed seed so that a
-// failure can be replayed.
+// failure can be replayed. Some values are read back, as the fuzz targets
+// read their input, from another value's bytes with a few of them flipped.
 class Abuse {
  public:
   struct Call {
@@ -227,7 +224,7 @@ class Abuse {
   }
 
   GVariant* value(int depth) {
-    switch (pick(depth > 0 ? 12 : 8)) {
+    switch (pick(depth > 0 ? 13 : 8)) {
       case 0:
         return g_variant_new_string(text(pick(30) == 0 ? 100000 : 40).c_str());
       case 1:
@@ -252,6 +249,20 @@ class Abuse {
         return ids();
       case 10:
         return tuple();
+      case 11: {  // a value's bytes, a few of them flipped, read back as the fuzz targets read
+                  // theirs
+        const VariantPtr whole{g_variant_ref_sink(value(depth - 1))};
+        std::string bytes = std::string{'\x01'} + g_variant_get_type_string(whole.get()) + '\0';
+        const std::size_t header = bytes.size();
+        bytes.append(static_cast<const char*>(g_variant_get_data(whole.get())),
+                     g_variant_get_size(whole.get()));
+        for (int flips = pick(4); flips > 0 && bytes.size() > header; --flips) {
+          bytes[header + pick(static_cast<int>(bytes.size() - header))] ^= 1 << pick(8);
+        }
+        const fuzz::Variant read =
+            fuzz::variantOf(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), {});
+        return g_variant_new_variant(read.get());
+      }
       default: {
         GVariantBuilder dictionary;
         g_variant_builder_init(&dictionary, G_VARIANT_TYPE_VARDICT);
@@ -288,18 +299,12 @@ class BusAbuseTest : public AgentFixture {
     }
     ASSERT_TRUE(waitForBusNames({agents[0].busName, agents[1].busName}));
 
-    GError* error = nullptr;
-    connection.reset(g_dbus_connection_new_for_address_sync(
-        busAddress().c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error));
-    ASSERT_TRUE(connection) << error->message;
+    connection = test_support::connectPeer(busAddress().c_str());
+    ASSERT_TRUE(connection);
     // The network agent's tooltip only: the sleep agent's follows the abusive signals.
-    const Variant owner{g_dbus_connection_call_sync(
+    const VariantPtr owner = callAndWait(
         connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "GetNameOwner", g_variant_new("(s)", agents[0].busName.c_str()), G_VARIANT_TYPE("(s)"),
-        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr)};
+        "GetNameOwner", g_variant_new("(s)", agents[0].busName.c_str()));
     ASSERT_TRUE(owner);
     const char* uniqueName = nullptr;
     g_variant_get(owner.get(), "(&s)", &uniqueName);
@@ -313,26 +318,24 @@ class BusAbuseTest : public AgentFixture {
   std::set<std::int32_t> menuIds() {
     std::set<std::int32_t> ids{0};
     // The menu may be exported a moment after the name is owned.
-    Variant layout;
-    const auto start = Clock::now();
-    while (!layout && Clock::now() - start < 5s) {
-      layout.reset(g_dbus_connection_call_sync(
-          connection.get(), agents[0].busName.c_str(), kMenuPath, kMenuInterface, "GetLayout",
-          g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)), nullptr,
-          G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
-      if (!layout) g_usleep(100000);
-    }
+    VariantPtr layout;
+    test_support::spinUntil([&] {
+      layout =
+          callAndWait(connection.get(), agents[0].busName.c_str(), kMenuPath, kMenuInterface,
+                      "GetLayout", g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)));
+      return layout != nullptr;
+    });
     EXPECT_TRUE(layout) << "the menu's layout";
-    if (layout) collectIds(Variant{g_variant_get_child_value(layout.get(), 1)}.get(), ids);
+    if (layout) collectIds(VariantPtr{g_variant_get_child_value(layout.get(), 1)}.get(), ids);
     return ids;
   }
 
   static void collectIds(GVariant* entry, std::set<std::int32_t>& ids) {
-    ids.insert(g_variant_get_int32(Variant{g_variant_get_child_value(entry, 0)}.get()));
-    const Variant children{g_variant_get_child_value(entry, 2)};
+    ids.insert(g_variant_get_int32(VariantPtr{g_variant_get_child_value(entry, 0)}.get()));
+    const VariantPtr children{g_variant_get_child_value(entry, 2)};
     for (gsize index = 0; index < g_variant_n_children(children.get()); ++index) {
-      const Variant boxed{g_variant_get_child_value(children.get(), index)};
-      collectIds(Variant{g_variant_get_variant(boxed.get())}.get(), ids);
+      const VariantPtr boxed{g_variant_get_child_value(children.get(), index)};
+      collectIds(VariantPtr{g_variant_get_variant(boxed.get())}.get(), ids);
     }
   }
 
@@ -429,26 +432,18 @@ class BusAbuseTest : public AgentFixture {
     g_dbus_connection_emit_signal(
         connection.get(), nullptr, kHostPath, kHostInterface, "sleepStatusStateChanged",
         g_variant_new_parsed("({'active': <'true'>, 'status': <%s>},)", status.c_str()), nullptr);
-    const auto start = Clock::now();
     std::string tooltip;
-    while (Clock::now() - start < 3s) {
-      const Variant reply{g_dbus_connection_call_sync(
-          connection.get(), agents[1].busName.c_str(), kItemPath, kPropertiesInterface, "Get",
-          g_variant_new("(ss)", kItemInterface, "ToolTip"), G_VARIANT_TYPE("(v)"),
-          G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr)};
-      if (reply) {
-        const Variant boxed{g_variant_get_child_value(reply.get(), 0)};
-        const Variant value{g_variant_get_variant(boxed.get())};
-        const char* title = nullptr;
-        if (g_variant_is_of_type(value.get(), G_VARIANT_TYPE("(sa(iiay)ss)"))) {
-          g_variant_get_child(value.get(), 2, "&s", &title);
-          tooltip = title;
-        }
-        if (tooltip.ends_with(status)) return;
-      }
-      g_usleep(100000);
-    }
-    ADD_FAILURE() << "the sleep tooltip is still " << tooltip;
+    EXPECT_TRUE(test_support::spinUntil(
+        [&] {
+          tooltip =
+              test_support::printed(callAndWait(connection.get(), agents[1].busName.c_str(),
+                                                kItemPath, kPropertiesInterface, "Get",
+                                                g_variant_new("(ss)", kItemInterface, "ToolTip"))
+                                        .get());
+          return tooltip.find(" · " + status + "'") != std::string::npos;
+        },
+        3s))
+        << "the sleep tooltip is still " << tooltip;
   }
 
   static void callDone(GObject* source, GAsyncResult* result, gpointer self) {
@@ -476,7 +471,7 @@ class BusAbuseTest : public AgentFixture {
   static constexpr int kCallTimeoutMs = 10000;
 
   std::vector<Agent> agents;
-  Connection connection;
+  GObjectPtr<GDBusConnection> connection;
   std::unique_ptr<Abuse> abuse;
   std::vector<Clock::time_point> toolTipTimes;
   Clock::time_point lastSwitch;
@@ -498,7 +493,7 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   // The first round fills the agents' caches (the allocator's too, for the
   // huge strings); the second must not grow them.
   const auto start = Clock::now();
-  flood(8000, 2000, next);
+  flood(12000, 3000, next);
   ASSERT_FALSE(HasFatalFailure());
   const auto before = residentSizes();
   flood(8000, 2000, next);
