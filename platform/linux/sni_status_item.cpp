@@ -5,7 +5,8 @@
 namespace platform::linuxdesktop {
 
 SniStatusItem::SniStatusItem(GDBusConnection* connection, SniItemAddress address,
-                             std::string programName, CurrentEvent& events, double length)
+                             std::string programName, CurrentEvent& events, double length,
+                             std::shared_ptr<TextEngine> textEngine)
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       address(std::move(address)),
       itemLength(length),
@@ -21,7 +22,9 @@ SniStatusItem::SniStatusItem(GDBusConnection* connection, SniItemAddress address
       registration(connection, this->address.busName, this->address.service,
                    [&pipeline = pipeline, &menuExport = menuExport] {
                      return pipeline.presentation() && (!menuExport || menuExport->isExported());
-                   }) {}
+                   }) {
+  pipeline.editContent().textEngine = std::move(textEngine);
+}
 
 platform::StatusBarButton* SniStatusItem::button() { return &model; }
 

@@ -19,6 +19,8 @@
 
 namespace platform::linuxdesktop {
 
+class TextEngine;
+
 // The tray-host adaptation: everything that differs from one tray host to
 // another lives behind this header. Its parts:
 //
@@ -52,6 +54,9 @@ struct TrayContent {
   std::shared_ptr<platform::Image> image;
   std::vector<platform::CompactLine> compactReading;
   std::string themedIconName;
+  // What draws the title and the compact reading: the platform's one text
+  // engine, which its images share. Without one neither is drawn.
+  std::shared_ptr<TextEngine> textEngine;
 };
 
 // The parts of the content, and the presentation, that may have changed.
