@@ -5,7 +5,6 @@
 
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/text_engine.h"
-#include "platform/linux/title_pixmap.h"
 #include "platform/linux/tray_backdrop.h"
 
 namespace platform::linuxdesktop {
@@ -68,7 +67,8 @@ SquareCanvas squareCanvas(double scale) {
 
 }  // namespace
 
-Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale) {
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
+                     TextEngine& engine) {
   if (lines.empty()) return {};
   const SquareCanvas canvas = squareCanvas(scale);
   if (!canvas.cairo) return {};
@@ -78,8 +78,7 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
   const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
                             platform::FontWeight::semibold};
   for (std::size_t row = 0; row < lines.size(); ++row) {
-    const std::shared_ptr<const ShapedText> shaped =
-        trayTextEngine()->shaped(lines[row].text, font);
+    const std::shared_ptr<const ShapedText> shaped = engine.shaped(lines[row].text, font);
     if (!shaped) continue;
     const platform::Color color = lightened(lines[row].cueColor);
     cairo_set_source_rgba(cairo, color.red, color.green, color.blue, color.alpha);
@@ -89,13 +88,13 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
   return pixmapFromSurface(canvas.surface.get());
 }
 
-Pixmap renderCharacter(const std::string& character, double scale) {
+Pixmap renderCharacter(const std::string& character, double scale, TextEngine& engine) {
   const SquareCanvas canvas = squareCanvas(scale);
   if (!canvas.cairo) return {};
   cairo_t* cairo = canvas.cairo.get();
   const platform::Font font{platform::FontFace::system, kCompactSide,
                             platform::FontWeight::semibold};
-  const std::shared_ptr<const ShapedText> shaped = trayTextEngine()->shaped(character, font);
+  const std::shared_ptr<const ShapedText> shaped = engine.shaped(character, font);
   const PangoRectangle ink = shaped ? shaped->inkExtents() : PangoRectangle{};
   const double inkWidth = static_cast<double>(ink.width) / PANGO_SCALE;
   const double inkHeight = static_cast<double>(ink.height) / PANGO_SCALE;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/linux/pixmap.h"
+#include "platform/linux/text_engine.h"
 #include "platform/status_bar.h"
 
 namespace platform::linuxdesktop {
@@ -18,13 +19,15 @@ inline constexpr double kCompactSide = 22.0;
 // lines apart), as large as the row allows and narrowed to the square's
 // width when too wide. The cue marks themselves are left out: the colour is
 // the cue. kCompactSide * scale pixels square, rounded; empty for no lines.
-Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale);
+// The engine shapes the texts.
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
+                     TextEngine& engine);
 
 // One character as a square tray icon on the backdrop, in white (about 17:1
 // on it), its ink scaled to fill the square but for a frame of 2.5 points:
 // a character reads at 22 pixels where a whole title squeezed in does not.
 // kCompactSide * scale pixels square; the backdrop alone for a character
-// without ink.
-Pixmap renderCharacter(const std::string& character, double scale);
+// without ink. The engine shapes the character.
+Pixmap renderCharacter(const std::string& character, double scale, TextEngine& engine);
 
 }  // namespace platform::linuxdesktop

@@ -22,15 +22,20 @@ std::string firstCharacter(const std::string& text) {
 }
 
 std::optional<Pixmap> renderAt(const TrayContent& content, TrayShape shape, double scale) {
-  if (showsCompactReading(content, shape)) return renderCompact(content.compactReading, scale);
+  if (showsCompactReading(content, shape)) {
+    if (!content.textEngine) return std::nullopt;
+    return renderCompact(content.compactReading, scale, *content.textEngine);
+  }
   if (content.image) {
     const auto* drawable = dynamic_cast<const CairoImage*>(content.image.get());
     if (drawable == nullptr) return std::nullopt;
     return drawable->renderOnBackdrop(scale);
   }
-  if (content.title.empty()) return std::nullopt;
-  if (shape == TrayShape::square) return renderCharacter(firstCharacter(content.title), scale);
-  return renderTitle(content.title, content.font, scale);
+  if (content.title.empty() || !content.textEngine) return std::nullopt;
+  if (shape == TrayShape::square) {
+    return renderCharacter(firstCharacter(content.title), scale, *content.textEngine);
+  }
+  return renderTitle(content.title, content.font, scale, content.textEngine);
 }
 
 void addPixmap(GVariantBuilder& builder, const Pixmap& pixmap) {
