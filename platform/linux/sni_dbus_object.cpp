@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -54,6 +56,16 @@ GDBusInterfaceInfo* interfaceInfo() {
 
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 
+// The properties GNOME Shell's AppIndicator extension must hold to show an
+// item. When it sees the item's bus name appear after GetAll's answer has
+// come, it drops them from its copy and, a second later, reads each with Get
+// and compares the answer with the copy: against a missing value the
+// comparison throws and the host forgets the item. A Get of either is
+// therefore answered right after a PropertiesChanged holding the value, which
+// puts it back into the host's copy first; no host reads them singly
+// otherwise, as they never change while it holds them.
+const std::set<std::string, std::less<>> kAnnouncedWhenRead = {"Id", "Menu"};
+
 // A full reference to a full or floating one; null stays null.
 GVariant* takeRef(GVariant* value) {
   return value == nullptr ? nullptr : g_variant_take_ref(value);
@@ -74,7 +86,7 @@ SniDbusObject::SniDbusObject(GDBusConnection* connection, std::string objectPath
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       objectPath(std::move(objectPath)),
       handler(handler),
-      published(connection, this->objectPath, kInterface) {
+      published(connection, this->objectPath, kInterface, kAnnouncedWhenRead) {
   // Without get_property GDBus hands Get and GetAll to methodCall, which
   // builds GetAll's answer directly: GDBus's own assembly of it costs several
   // times more, and hosts ask for it after every change signal.
@@ -147,6 +159,14 @@ void SniDbusObject::answerProperties(const gchar* method, GVariant* parameters,
     g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY,
                                           "No such property: %s", name);
     return;
+  }
+  if (kAnnouncedWhenRead.contains(name)) {
+    GVariantBuilder changed;
+    g_variant_builder_init(&changed, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&changed, "{sv}", name, value.get());
+    g_dbus_connection_emit_signal(
+        connection.get(), nullptr, objectPath.c_str(), kPropertiesInterface, "PropertiesChanged",
+        g_variant_new("(sa{sv}as)", kInterface, &changed, nullptr), nullptr);
   }
   g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value.get()));
 }

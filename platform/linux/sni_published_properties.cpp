@@ -1,6 +1,7 @@
 #include "platform/linux/sni_published_properties.h"
 
 #include <mutex>
+#include <set>
 #include <utility>
 
 namespace platform::linuxdesktop {
@@ -14,16 +15,19 @@ constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 struct SniPublishedProperties::Shared {
   std::string objectPath;
   std::string interfaceName;
+  std::set<std::string, std::less<>> passedOn;
   std::mutex mutex;
   VariantPtr all;
 };
 
 SniPublishedProperties::SniPublishedProperties(GDBusConnection* connection, std::string objectPath,
-                                               std::string interfaceName)
+                                               std::string interfaceName,
+                                               std::set<std::string, std::less<>> passedOn)
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       shared(std::make_shared<Shared>()) {
   shared->objectPath = std::move(objectPath);
   shared->interfaceName = std::move(interfaceName);
+  shared->passedOn = std::move(passedOn);
   filterId = g_dbus_connection_add_filter(
       connection, &SniPublishedProperties::filter, new std::shared_ptr<Shared>(shared),
       [](gpointer data) { delete static_cast<std::shared_ptr<Shared>*>(data); });
@@ -76,6 +80,7 @@ GDBusMessage* SniPublishedProperties::filter(GDBusConnection* connection, GDBusM
   } else {
     const char* name = nullptr;
     g_variant_get_child(body, 1, "&s", &name);
+    if (state.passedOn.contains(name)) return message;
     const VariantPtr properties{g_variant_get_child_value(all.get(), 0)};
     const VariantPtr value{g_variant_lookup_value(properties.get(), name, nullptr)};
     // An unknown or absent property gets its error from the registration.

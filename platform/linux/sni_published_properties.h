@@ -1,6 +1,8 @@
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 #include <gio/gio.h>
@@ -14,8 +16,8 @@ namespace platform::linuxdesktop {
 // after each change signal, often twice for one change; answered there, a read
 // costs no wakeup of the main thread and no hand-over of the reply back to
 // GDBus's thread. With nothing published, or for anything else (another
-// interface, a property the copy lacks), the call goes on to the object's
-// registration as usual.
+// interface, a property the copy lacks or one named in passedOn), the call
+// goes on to the object's registration as usual.
 //
 // The owner publishes whenever its properties are known to be current and
 // withdraws the copy as soon as any of them may have changed, so that no host
@@ -23,7 +25,8 @@ namespace platform::linuxdesktop {
 class SniPublishedProperties {
  public:
   SniPublishedProperties(GDBusConnection* connection, std::string objectPath,
-                         std::string interfaceName);
+                         std::string interfaceName,
+                         std::set<std::string, std::less<>> passedOn = {});
   ~SniPublishedProperties();
   SniPublishedProperties(const SniPublishedProperties&) = delete;
   SniPublishedProperties& operator=(const SniPublishedProperties&) = delete;
