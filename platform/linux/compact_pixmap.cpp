@@ -21,6 +21,7 @@ constexpr double kFontShare = 1.1;
 constexpr double kRowGap = 1.0;
 constexpr double kWhiteShare = 0.5;
 constexpr double kMaximumScale = 4.0;
+constexpr std::size_t kCompactRows = 2;
 
 platform::Color lightened(const platform::Color& color) {
   const auto mix = [](double value) {
@@ -50,8 +51,9 @@ void drawFitted(cairo_t* cairo, PangoLayout* layout, double left, double top, do
 
 }  // namespace
 
-Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale) {
+Pixmap renderCompact(std::vector<platform::CompactLine> lines, double scale) {
   if (lines.empty()) return {};
+  if (lines.size() > kCompactRows) lines.resize(kCompactRows);
   scale = std::isfinite(scale) ? std::clamp(scale, 1.0, kMaximumScale) : 1.0;
   const int side = static_cast<int>(std::lround(kCompactSide * scale));
   const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
@@ -71,6 +73,30 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
     drawFitted(cairo.get(), layout.get(), kMargin,
                kMargin + static_cast<double>(row) * (rowHeight + kRowGap),
                kCompactSide - 2 * kMargin, rowHeight);
+  }
+  return pixmapFromSurface(surface.get());
+}
+
+Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale) {
+  if (lines.empty()) return {};
+  scale = std::isfinite(scale) ? std::clamp(scale, 1.0 / kMaximumScale, kMaximumScale) : 1.0;
+  const int side = static_cast<int>(std::lround(kCompactSide * scale));
+  const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+  const CairoPtr cairo(cairo_create(surface.get()));
+  if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
+  cairo_scale(cairo.get(), scale, scale);
+  paintBackdrop(cairo.get(), kCompactSide, kCompactSide);
+  const std::size_t count = std::min(lines.size(), kCompactRows);
+  const double width = (kCompactSide - 2 * kMargin) / static_cast<double>(count);
+  const double height = kCompactSide - 2 * kMargin;
+  const platform::Font font{platform::FontFace::system, height, platform::FontWeight::semibold};
+  for (std::size_t column = 0; column < count; ++column) {
+    const PangoLayoutPtr layout = trayTextEngine()->layout(lines[column].cue, font);
+    if (!layout) continue;
+    const platform::Color color = lightened(lines[column].cueColor);
+    cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
+    drawFitted(cairo.get(), layout.get(), kMargin + static_cast<double>(column) * width, kMargin,
+               width, height);
   }
   return pixmapFromSurface(surface.get());
 }

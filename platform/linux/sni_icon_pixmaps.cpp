@@ -12,8 +12,14 @@ namespace platform::linuxdesktop {
 
 namespace {
 
-std::optional<Pixmap> renderAt(const SniButton& button, TrayShape shape, double scale) {
-  if (showsCompactReading(button, shape)) return renderCompact(button.compactReading(), scale);
+std::optional<Pixmap> renderAt(const SniButton& button, const TrayPresentation& presentation,
+                               double scale) {
+  if (presentation.symbol && !button.compactReading().empty()) {
+    return renderCues(button.compactReading(), scale);
+  }
+  if (showsCompactReading(button, presentation.shape)) {
+    return renderCompact(button.compactReading(), scale);
+  }
   if (const platform::Image* image = button.shownImage()) {
     const auto* drawable = dynamic_cast<const CairoImage*>(image);
     if (drawable == nullptr) return std::nullopt;
@@ -41,7 +47,7 @@ VariantPtr iconPixmapsFor(const SniButton& button, const TrayPresentation& prese
   std::vector<double> scales(std::begin(kIconScales), std::end(kIconScales));
   if (presentation.exactHeight > 0) scales.push_back(presentation.exactHeight / kIconHeight);
   for (const double scale : scales) {
-    const std::optional<Pixmap> pixmap = renderAt(button, presentation.shape, scale);
+    const std::optional<Pixmap> pixmap = renderAt(button, presentation, scale);
     const bool complete = pixmap && pixmap->width > 0 && pixmap->height > 0 &&
                           pixmap->argb.size() == std::size_t{4} *
                                                      static_cast<std::size_t>(pixmap->width) *
