@@ -68,9 +68,17 @@ TEST_F(GnomeShellTest, TheNetworkMenuShowsItsEntriesAndADoubleClickOnEachItemRea
     int menuEntries;
     std::string request;
   } agents[] = {{kNetworkAgent, 3, "showWindow"}, {kSleepAgent, 0, "showSleepManagement"}};
+  const auto empty = screenshot();
+  ASSERT_TRUE(empty);
   for (const auto& [program, menuEntries, request] : agents) {
     SCOPED_TRACE(program);
-    const auto before = screenshot();
+    // The bar as it was before any item: the one before is gone.
+    std::optional<Image> before;
+    for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline;) {
+      before = screenshot();
+      if (before && !changedBox(*empty, *before, 0, kGnomeBarHeight, kGnomeTrayLeft)) break;
+      std::this_thread::sleep_for(200ms);
+    }
     ASSERT_TRUE(before);
     Process& agent = startAgent(program, std::to_string(host.id()));
     const auto box = itemBox(*before);

@@ -223,7 +223,7 @@ class TrayHostTest : public PanelFixture,
           return changedBox(before, shot, host().top, host().bottom, host().left);
         },
         [&](const Image& shot, const Box& box) {
-          return picture(shot) && inkColumns(shot, box) >= kSymbolSide + 2 * kCharacterWidth;
+          return picture(shot) && inkColumns(shot, box) >= kSymbolSide + kCharacterWidth;
         });
     ASSERT_TRUE(changed) << "the item never showed";
     const auto& [shot, box] = *changed;
