@@ -37,7 +37,6 @@ constexpr const char* kGnomeShell =
     R"(dbus-daemon --config-file="$HOME/system-bus.conf" --nofork --print-address >"$HOME/system-bus" &
 until [ -s "$HOME/system-bus" ]; do sleep 0.1; done
 DBUS_SYSTEM_BUS_ADDRESS=$(cat "$HOME/system-bus") GSETTINGS_BACKEND=keyfile exec gnome-shell --x11 --replace)";
-constexpr Rgb kOverviewBar{35, 35, 35};
 
 }  // namespace
 
@@ -55,9 +54,9 @@ PanelSetup gnomeShell(bool dark) {
           // The overview opens once the shell has started; outside it the bar
           // is black.
           [overviewSeen = false](const Image& shot) mutable {
-            const Rgb bar = shot.at(shot.width / 4, 1);
-            overviewSeen = overviewSeen || bar == kOverviewBar;
-            return overviewSeen && bar == Rgb{0, 0, 0};
+            const bool black = shot.at(shot.width / 4, 1) == Rgb{0, 0, 0};
+            overviewSeen = overviewSeen || !black;
+            return overviewSeen && black;
           },
           60};
 }
@@ -105,7 +104,7 @@ void PanelFixture::startPanel(const PanelSetup& setup) {
   ASSERT_TRUE(waitForBusNames({"org.kde.StatusNotifierWatcher"}))
       << "the panel's tray never started";
   if (setup.afterStart.empty()) return;
-  for (const auto deadline = Clock::now() + 20s; Clock::now() < deadline;) {
+  for (const auto deadline = Clock::now() + 30s; Clock::now() < deadline;) {
     const auto shot = screenshot();
     if (shot && setup.ready(*shot)) return;
     run(setup.afterStart);
