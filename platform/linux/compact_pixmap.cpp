@@ -5,7 +5,6 @@
 
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/text_engine.h"
-#include "platform/linux/title_pixmap.h"
 #include "platform/linux/tray_backdrop.h"
 
 namespace platform::linuxdesktop {
@@ -47,9 +46,10 @@ void drawFitted(cairo_t* cairo, const ShapedText& text, double left, double top,
 
 }  // namespace
 
-Pixmap renderCompact(std::vector<platform::CompactLine> lines, double scale) {
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
+                     TextEngine& engine) {
   if (lines.empty()) return {};
-  if (lines.size() > kCompactRows) lines.resize(kCompactRows);
+  const std::size_t count = std::min(lines.size(), kCompactRows);
   scale = std::isfinite(scale) ? std::clamp(scale, 1.0, kMaximumScale) : 1.0;
   const int side = static_cast<int>(std::lround(kCompactSide * scale));
   const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
@@ -57,13 +57,12 @@ Pixmap renderCompact(std::vector<platform::CompactLine> lines, double scale) {
   if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
   cairo_scale(cairo.get(), scale, scale);
   paintBackdrop(cairo.get(), kCompactSide, kCompactSide);
-  const double rows = static_cast<double>(lines.size());
+  const double rows = static_cast<double>(count);
   const double rowHeight = (kCompactSide - 2 * kMargin - (rows - 1) * kRowGap) / rows;
   const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
                             platform::FontWeight::semibold};
-  for (std::size_t row = 0; row < lines.size(); ++row) {
-    const std::shared_ptr<const ShapedText> shaped =
-        trayTextEngine()->shaped(lines[row].text, font);
+  for (std::size_t row = 0; row < count; ++row) {
+    const std::shared_ptr<const ShapedText> shaped = engine.shaped(lines[row].text, font);
     if (!shaped) continue;
     const platform::Color color = lightened(lines[row].cueColor);
     cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
@@ -74,7 +73,8 @@ Pixmap renderCompact(std::vector<platform::CompactLine> lines, double scale) {
   return pixmapFromSurface(surface.get());
 }
 
-Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale) {
+Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale,
+                  TextEngine& engine) {
   if (lines.empty()) return {};
   scale = std::isfinite(scale) ? std::clamp(scale, 1.0 / kMaximumScale, kMaximumScale) : 1.0;
   const int side = static_cast<int>(std::lround(kCompactSide * scale));
@@ -88,8 +88,7 @@ Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale)
   const double height = kCompactSide - 2 * kMargin;
   const platform::Font font{platform::FontFace::system, height, platform::FontWeight::semibold};
   for (std::size_t column = 0; column < count; ++column) {
-    const std::shared_ptr<const ShapedText> shaped =
-        trayTextEngine()->shaped(lines[column].cue, font);
+    const std::shared_ptr<const ShapedText> shaped = engine.shaped(lines[column].cue, font);
     if (!shaped) continue;
     const platform::Color color = lightened(lines[column].cueColor);
     cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/linux/pixmap.h"
+#include "platform/linux/text_engine.h"
 #include "platform/status_bar.h"
 
 namespace platform::linuxdesktop {
@@ -17,12 +18,15 @@ inline constexpr double kCompactSide = 22.0;
 // lines apart), as large as the row allows and narrowed to the square's
 // width when too wide. The cue marks themselves are left out: the colour is
 // the cue. kCompactSide * scale pixels square, rounded; empty for no lines.
-Pixmap renderCompact(std::vector<platform::CompactLine> lines, double scale);
+// The engine shapes the texts.
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
+                     TextEngine& engine);
 
 // The cue marks of the first two lines side by side, each in its colour
 // lightened as above and as large as the square allows: a symbol of the
 // reading for hosts that show the reading itself as a label beside the icon.
 // kCompactSide * scale pixels square, rounded; empty for no lines.
-Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale);
+Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale,
+                  TextEngine& engine);
 
 }  // namespace platform::linuxdesktop

@@ -15,18 +15,20 @@ namespace {
 std::optional<Pixmap> renderAt(const TrayContent& content, const TrayPresentation& presentation,
                                double scale) {
   if (presentation.symbol && !content.compactReading.empty()) {
-    return renderCues(content.compactReading, scale);
+    if (!content.textEngine) return std::nullopt;
+    return renderCues(content.compactReading, scale, *content.textEngine);
   }
   if (showsCompactReading(content, presentation.shape)) {
-    return renderCompact(content.compactReading, scale);
+    if (!content.textEngine) return std::nullopt;
+    return renderCompact(content.compactReading, scale, *content.textEngine);
   }
   if (content.image) {
     const auto* drawable = dynamic_cast<const CairoImage*>(content.image.get());
     if (drawable == nullptr) return std::nullopt;
     return drawable->renderOnBackdrop(scale);
   }
-  if (content.title.empty()) return std::nullopt;
-  return renderTitle(content.title, content.font, scale);
+  if (content.title.empty() || !content.textEngine) return std::nullopt;
+  return renderTitle(content.title, content.font, scale, content.textEngine);
 }
 
 void addPixmap(GVariantBuilder& builder, const Pixmap& pixmap) {

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +39,9 @@ constexpr const char* kGnomeShell =
 until [ -s "$HOME/system-bus" ]; do sleep 0.1; done
 DBUS_SYSTEM_BUS_ADDRESS=$(cat "$HOME/system-bus") GSETTINGS_BACKEND=keyfile exec gnome-shell --x11 --replace)";
 
+constexpr int kBlackest = 8;
+constexpr int kBlackLooks = 8;
+
 }  // namespace
 
 PanelSetup gnomeShell(bool dark) {
@@ -51,12 +55,15 @@ PanelSetup gnomeShell(bool dark) {
                 (dark ? "prefer-dark" : "default") + "'\n"}},
           {"gnome-shell", "dbus-daemon", "xdotool"},
           {"xdotool", "key", "Escape"},
-          // The overview opens once the shell has started; outside it the bar
-          // is black.
-          [overviewSeen = false](const Image& shot) mutable {
-            const bool black = shot.at(shot.width / 4, 1) == Rgb{0, 0, 0};
+          // The overview opens once the shell has started, over a bar that is
+          // black outside it; a bar black for a few seconds on end had it
+          // closed before the first look.
+          [overviewSeen = false, blackLooks = 0](const Image& shot) mutable {
+            const Rgb bar = shot.at(shot.width / 4, 1);
+            const bool black = std::ranges::max(bar) <= kBlackest;
             overviewSeen = overviewSeen || !black;
-            return overviewSeen && black;
+            blackLooks = black ? blackLooks + 1 : 0;
+            return black && (overviewSeen || blackLooks >= kBlackLooks);
           },
           60};
 }

@@ -23,6 +23,9 @@ struct HostCase {
   // What the network item shows there; the sleep item shows its title as a
   // picture wherever pictures are drawn, and as the label otherwise.
   Shows network = Shows::squarePicture;
+  // Whether the item is clicked on the screen: a left click must reach the
+  // host, and the network item's menu open on a right click with its entries.
+  bool clicks = false;
   // The first screen column items show in: left of it the panel may change
   // by itself (a clock).
   int left = 0;
@@ -75,8 +78,29 @@ HostCase mate(const std::string& name, bool dark) {
           Shows::widePicture};
 }
 
+// Plasma's default desktop as its session starts it: kded5 serves the tray's
+// watcher (it loads that module only in a Plasma session), plasmashell draws
+// the default panel along the bottom, 44 px high; dark is Breeze Dark, set
+// as System Settings sets a global theme.
+HostCase plasma(const std::string& name, bool dark) {
+  std::string session = "export KDE_FULL_SESSION=true KDE_SESSION_VERSION=5; ";
+  if (dark) session += "lookandfeeltool -a org.kde.breezedark.desktop; ";
+  session += "kded5 & exec plasmashell";
+  return {name,
+          {PanelSetup::Server::x11,
+           "800x600x24",
+           {"sh", "-c", session},
+           {},
+           {"plasmashell", "kded5", "lookandfeeltool", "xdotool"}},
+          556,
+          600,
+          Shows::squarePicture,
+          true};
+}
+
 HostCase gnome(const std::string& name, bool dark) {
-  return {name, gnomeShell(dark), 0, kGnomeBarHeight, Shows::labelBesideSymbol, kGnomeTrayLeft};
+  return {name,  gnomeShell(dark), 0, kGnomeBarHeight, Shows::labelBesideSymbol,
+          false, kGnomeTrayLeft};
 }
 
 std::vector<HostCase> hosts() {
@@ -120,6 +144,8 @@ std::vector<HostCase> hosts() {
        Shows::label},
       gnome("GnomeLight", false),
       gnome("GnomeDark", true),
+      plasma("PlasmaLight", false),
+      plasma("PlasmaDark", true),
   };
 }
 
@@ -147,6 +173,8 @@ constexpr int kSymbolSide = 16;
 constexpr int kMinimumSymbolHeight = 10;
 // Ink the panel draws: text or icon pixels against the panel's colour.
 constexpr double kInkContrast = 3.0;
+// A menu of the title and two entries is higher than any panel here.
+constexpr int kMinimumMenuHeight = 48;
 
 // The columns of the box that hold ink against its most common colour.
 int inkColumns(const Image& shot, const Box& box) {
@@ -233,7 +261,7 @@ class TrayHostTest : public PanelFixture,
     ASSERT_TRUE(label) << "no label beside the picture";
     char contrasts[32];
     std::snprintf(contrasts, sizeof contrasts, "%.1f-%.1f", symbol->contrast, label->contrast);
-    saveCrop(shot, box, host().name + "-" + agent().name + "-" + contrasts);
+    keepShot(shot, box, host().name + "-" + agent().name + "-" + contrasts);
     EXPECT_GE(symbol->contrast, kMinimumContrast) << "the picture";
     EXPECT_GE(label->contrast, kMinimumContrast) << "the label";
     EXPECT_GE(label->glyphHeight, kMinimumDigitHeight) << "the label";
@@ -248,6 +276,37 @@ class TrayHostTest : public PanelFixture,
     // RAM is shown by default.
     EXPECT_TRUE(std::regex_search(text, std::regex{"'↑[0-9.]+[KMG]? ↓[0-9.]+[KMG]? RAM [0-9]+%'"}))
         << text;
+  }
+
+  // A click of the mouse button in the middle of the box; the pointer then
+  // leaves, so that no tooltip covers the screen.
+  bool click(const Box& box, int button) {
+    return run({"xdotool", "mousemove", std::to_string(box.left + box.width() / 2),
+                std::to_string(box.top + box.height() / 2), "click", std::to_string(button),
+                "mousemove", "0", "0"})
+        .has_value();
+  }
+
+  // Opens the item's menu with a right click, waits until a menu shows off
+  // the panel and takes its `entry`th enabled entry with the keyboard.
+  void pickFromMenu(const Box& item, int entry) {
+    const auto before = screenshot();
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(click(item, 3));
+    bool shown = false;
+    for (const auto deadline = Clock::now() + 10s; !shown && Clock::now() < deadline;) {
+      const auto shot = screenshot();
+      if (!shot) continue;
+      for (const auto& changed : {changedBox(*before, *shot, 0, host().top),
+                                  changedBox(*before, *shot, host().bottom, shot->height)}) {
+        shown = shown || (changed && changed->height() >= kMinimumMenuHeight);
+      }
+    }
+    ASSERT_TRUE(shown) << "no menu opened";
+    Strings keys{"xdotool", "key"};
+    keys.insert(keys.end(), entry, "Down");
+    keys.push_back("Return");
+    ASSERT_TRUE(run(keys));
   }
 
   std::string itemProperty(const Process& agentProcess, const std::string& name) {
@@ -265,7 +324,9 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   const Shows shows = network || labels ? host().network : Shows::widePicture;
   const auto before = screenshot();
   ASSERT_TRUE(before);
-  Process& item = startAgent(agent().program, std::to_string(startSleeper().id()));
+  // host-sim ends at the end of its input: a sleep keeps that open.
+  Process& hostSim = start({"sh", "-c", "sleep 1000 | " + std::string{kHostSim} + " --no-agents"});
+  Process& item = startAgent(agent().program, std::to_string(hostSim.id()));
   if (shows == Shows::label) {
     // No picture: the label as text beside a themed icon the theme has.
     // The icon is at most a panel's height wide; the label adds a character
@@ -277,7 +338,7 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
         [&](const Image& shot, const Box& box) { return inkColumns(shot, box) >= wantedInk; });
     ASSERT_TRUE(changed) << "the item never showed";
     const auto& [shot, box] = *changed;
-    saveCrop(shot, box, host().name + "-" + agent().name);
+    keepShot(shot, box, host().name + "-" + agent().name);
     EXPECT_GE(inkColumns(shot, box), wantedInk) << "no text beside the icon";
     EXPECT_FALSE(measurePicture(shot, host().top, host().bottom)) << "a pixmap was drawn";
     const std::string label = itemProperty(item, "XAyatanaLabel");
@@ -322,9 +383,24 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   const auto& [shot, measure] = *picture;
   char contrast[16];
   std::snprintf(contrast, sizeof contrast, "%.1f", measure.contrast);
-  saveCrop(shot, measure.box, host().name + "-" + agent().name + "-" + contrast);
+  keepShot(shot, measure.box, host().name + "-" + agent().name + "-" + contrast);
   EXPECT_GE(measure.contrast, kMinimumContrast)
       << "fill " << measure.fill[0] << "," << measure.fill[1] << "," << measure.fill[2];
+  if (host().clicks) {
+    const auto request = [&](const std::string& name) {
+      return hostSim.next([&](const std::string& line) { return line.ends_with(" host: " + name); },
+                          5s);
+    };
+    ASSERT_TRUE(click(measure.box, 1));
+    EXPECT_TRUE(request(network ? "showWindow" : "showSleepManagement")) << "after a left click";
+    if (network) {
+      // The first enabled entry asks for the window, the second ends the agent.
+      pickFromMenu(measure.box, 1);
+      EXPECT_TRUE(request("showWindow")) << "after 打开主界面 in the menu";
+      pickFromMenu(measure.box, 2);
+      EXPECT_EQ(item.waitForExit(5s), 0) << "after 关闭网速显示 in the menu";
+    }
+  }
   if (!network) return;
   if (shows == Shows::squarePicture) {
     EXPECT_TRUE(square(measure)) << "a " << measure.box.width() << "x" << measure.box.height()
