@@ -50,6 +50,8 @@ class AgentFixture : public ::testing::Test {
   const std::string& busAddress() const { return address; }
   // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
+  // The private dbus-daemon's process, for stopping it.
+  pid_t busProcessId() const { return bus ? bus->id() : -1; }
   // Ends the private dbus-daemon, as a logout does.
   void stopBus() { bus.reset(); }
   // What every program started here gets.
