@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "network_agent/presentation/status_item_renderer.h"
-#include "network_agent/sampling/ioreg_output.h"
 #include "network_agent/sampling/network_speed_sampler.h"
 #include "network_agent/sampling/rate_text.h"
+#include "platform/darwin/ioreg_output.h"
 #include "platform/fake/fake_graphics.h"
 #include "platform/linux/cairo_image.h"
 #include "platform/linux/link_dump_parser.h"
@@ -238,7 +238,8 @@ void BM_IoregOutputRule(benchmark::State& state) {
         "memory\"=340983808}\n  }\n";
   }
   output += "    \"PerformanceStatistics\" = {\"Device Utilization %\"=37}\n";
-  for (auto _ : state) benchmark::DoNotOptimize(agent::deviceUtilizationFromIoregOutput(output));
+  for (auto _ : state)
+    benchmark::DoNotOptimize(platform::darwin::deviceUtilizationFromIoregOutput(output));
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * output.size()));
 }
 BENCHMARK(BM_IoregOutputRule);

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "fuzz/fuzz_rule.h"
-#include "network_agent/sampling/ioreg_output.h"
+#include "platform/darwin/ioreg_output.h"
 
 namespace {
 
@@ -21,9 +21,9 @@ bool isAscii(std::string_view text) {
 // The rule for ASCII output, where every character stands alone and only 0-9
 // are number characters: the digits right after the first key, limited to 100.
 std::optional<std::int64_t> expectedForAscii(std::string_view text) {
-  const auto key = text.find(agent::kDeviceUtilizationKey);
+  const auto key = text.find(platform::darwin::kDeviceUtilizationKey);
   if (key == std::string_view::npos) return std::nullopt;
-  std::string_view rest = text.substr(key + agent::kDeviceUtilizationKey.size());
+  std::string_view rest = text.substr(key + platform::darwin::kDeviceUtilizationKey.size());
   std::int64_t value = 0;
   std::size_t digits = 0;
   for (; digits < rest.size() && fuzz::isAsciiDigit(rest[digits]); ++digits) {
@@ -40,10 +40,11 @@ std::optional<std::int64_t> expectedForAscii(std::string_view text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = fuzz::textOf(data, size);
-  const std::optional<std::int64_t> percent = agent::deviceUtilizationFromIoregOutput(text);
+  const std::optional<std::int64_t> percent =
+      platform::darwin::deviceUtilizationFromIoregOutput(text);
   if (percent) {
     FUZZ_RULE(*percent >= 0 && *percent <= kLimit);
-    FUZZ_RULE(text.find(agent::kDeviceUtilizationKey) != std::string_view::npos);
+    FUZZ_RULE(text.find(platform::darwin::kDeviceUtilizationKey) != std::string_view::npos);
   }
   if (isAscii(text)) FUZZ_RULE(percent == expectedForAscii(text));
   return 0;

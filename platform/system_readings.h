@@ -9,9 +9,12 @@
 
 namespace platform {
 
+// How many bits a byte counter keeps before it wraps to zero.
+enum class CounterWidth : std::uint8_t { bits32 = 32, bits64 = 64 };
+
 // One entry of the system's interface list. An interface may appear several
 // times (one entry per address family); the link-level entry carries the
-// byte counters. Counters are as wide as the system keeps them.
+// byte counters, which wrap at counterWidth bits.
 struct InterfaceEntry {
   std::optional<std::string> name;
   bool linkLevel = false;
@@ -20,6 +23,7 @@ struct InterfaceEntry {
   bool hasStatistics = false;
   std::uint64_t receivedBytes = 0;
   std::uint64_t sentBytes = 0;
+  CounterWidth counterWidth = CounterWidth::bits64;
 };
 
 class InterfaceList {

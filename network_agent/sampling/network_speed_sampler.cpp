@@ -1,16 +1,9 @@
 #include "network_agent/sampling/network_speed_sampler.h"
 
+#include <limits>
+#include <utility>
+
 namespace agent {
-
-namespace {
-
-// A total that went down (an interface went away, a counter wrapped) gives
-// no delta rather than an enormous one; each direction is judged alone.
-std::uint64_t deltaOrZero(std::uint64_t current, std::uint64_t previous) {
-  return current >= previous ? current - previous : 0;
-}
-
-}  // namespace
 
 NetworkSpeedSampler::NetworkSpeedSampler(platform::Clock& clock,
                                          platform::InterfaceList& interfaces)
@@ -32,36 +25,46 @@ NetworkSpeedSampler::Counters NetworkSpeedSampler::countedTotals(
   return totals;
 }
 
-std::optional<NetworkSpeedSampler::Counters> NetworkSpeedSampler::readTotals() {
-  const std::optional<std::vector<platform::InterfaceEntry>> entries = interfaceList.interfaces();
-  if (!entries) return std::nullopt;
-  return countedTotals(*entries);
+std::uint64_t NetworkSpeedSampler::growth(std::uint64_t current, std::uint64_t previous,
+                                          platform::CounterWidth width) {
+  const auto bits = static_cast<unsigned>(width);
+  const std::uint64_t mask =
+      bits >= 64 ? std::numeric_limits<std::uint64_t>::max() : (std::uint64_t{1} << bits) - 1;
+  const std::uint64_t difference = (current - previous) & mask;
+  return difference > mask / 2 ? 0 : difference;
 }
 
 NetworkSnapshot NetworkSpeedSampler::sample() {
   // Read before the walk, so that intervals run from walk start to walk start.
   const double now = uptimeClock.uptimeSeconds();
-  const std::optional<Counters> reading = readTotals();
-  // A list that cannot be read leaves the baseline alone. Taking zero totals
-  // as the baseline would make the next good reading count every byte since
-  // boot as traffic of one interval.
-  if (!reading) return NetworkSnapshot{};
-  const Counters current = *reading;
-  if (!previousCounters || !previousSampleTime) {
-    previousCounters = current;
-    previousSampleTime = now;
-    return NetworkSnapshot{};
+  const std::optional<std::vector<platform::InterfaceEntry>> entries = interfaceList.interfaces();
+  // A list that cannot be read leaves the baseline alone. Taking it as an
+  // empty list would make every interface new again at the next reading.
+  if (!entries) return NetworkSnapshot{};
+  const std::uint64_t thisSample = ++goodSamples;
+  Counters added;
+  for (const platform::InterfaceEntry& entry : *entries) {
+    if (!isCounted(entry)) continue;
+    const Counters current{entry.receivedBytes, entry.sentBytes};
+    auto [seen, isNew] = previousCounters.try_emplace(*entry.name, Seen{current, thisSample});
+    // A second entry of one name within a list is left out.
+    if (isNew || seen->second.sample == thisSample) continue;
+    added.receivedBytes +=
+        growth(current.receivedBytes, seen->second.counters.receivedBytes, entry.counterWidth);
+    added.sentBytes +=
+        growth(current.sentBytes, seen->second.counters.sentBytes, entry.counterWidth);
+    seen->second = Seen{current, thisSample};
   }
-  double interval = now - *previousSampleTime;
+  std::erase_if(previousCounters,
+                [&](const auto& interface) { return interface.second.sample != thisSample; });
+  const std::optional<double> since = std::exchange(previousSampleTime, now);
+  if (!since) return NetworkSnapshot{};
+  double interval = now - *since;
   // Also catches a NaN interval, which compares false.
   if (!(interval > kMinimumIntervalSeconds)) interval = kMinimumIntervalSeconds;
-  const std::uint64_t received =
-      deltaOrZero(current.receivedBytes, previousCounters->receivedBytes);
-  const std::uint64_t sent = deltaOrZero(current.sentBytes, previousCounters->sentBytes);
-  previousCounters = current;
-  previousSampleTime = now;
-  return NetworkSnapshot{.uploadBytesPerSecond = static_cast<double>(sent) / interval,
-                         .downloadBytesPerSecond = static_cast<double>(received) / interval};
+  return NetworkSnapshot{
+      .uploadBytesPerSecond = static_cast<double>(added.sentBytes) / interval,
+      .downloadBytesPerSecond = static_cast<double>(added.receivedBytes) / interval};
 }
 
 }  // namespace agent

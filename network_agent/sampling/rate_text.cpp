@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
 #include <limits>
 #include <string_view>
 #include <utility>
@@ -17,13 +19,20 @@ constexpr double kBytesPerMegabyte = 1'000'000.0;
 // Fixed notation of the largest double in megabytes needs about 305 characters.
 constexpr std::size_t kNumberBufferSize = 512;
 
-// std::to_chars never consults a locale and rounds the exact binary value
-// the way printf's "%.Nf" does, ties included.
+// printf rounds the exact binary value, ties to even, so "%.Nf" gives the
+// same digits on every C library; only the decimal separator follows the
+// C locale, and it is put back to a point here.
 std::string fixedText(double value, int precision, std::string_view unit, bool spaced = true) {
   std::array<char, kNumberBufferSize> buffer{};
-  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), value,
-                                    std::chars_format::fixed, precision);
-  std::string text(buffer.data(), result.ptr);
+  const int length = std::snprintf(buffer.data(), buffer.size(), "%.*f", precision, value);
+  std::string text(buffer.data(), static_cast<std::size_t>(
+                                      std::clamp(length, 0, static_cast<int>(buffer.size()) - 1)));
+  const char* separator = std::localeconv()->decimal_point;
+  const std::size_t separatorLength = separator != nullptr ? std::strlen(separator) : 0;
+  if (precision > 0 && separatorLength > 0 && std::string_view{separator} != ".") {
+    const std::size_t at = text.find(separator);
+    if (at != std::string::npos) text.replace(at, separatorLength, ".");
+  }
   if (spaced) text += ' ';
   text += unit;
   return text;

@@ -83,7 +83,8 @@ platform::InterfaceEntry interfaceEntry(std::span<const std::uint8_t> message) {
           .loopback = (flags & kFlagLoopback) != 0,
           .hasStatistics = true,
           .receivedBytes = readAt<std::uint64_t>(message, kReceivedBytesOffset),
-          .sentBytes = readAt<std::uint64_t>(message, kSentBytesOffset)};
+          .sentBytes = readAt<std::uint64_t>(message, kSentBytesOffset),
+          .counterWidth = platform::CounterWidth::bits32};
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #include "platform/fake/call_log.h"
 
 #include <algorithm>
-#include <charconv>
+#include <cstdio>
+#include <cstdlib>
 
 namespace platform::fake {
 
@@ -27,10 +28,17 @@ bool CallLog::inOrder(const std::vector<std::string>& expected) const {
   return true;
 }
 
+// Beyond 17 decimals (a value very near zero) the full precision in
+// exponent form.
 std::string formatNumber(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
+  constexpr int kMostDecimals = 17;
+  char buffer[400];
+  for (int decimals = 0; decimals <= kMostDecimals; ++decimals) {
+    std::snprintf(buffer, sizeof buffer, "%.*f", decimals, value);
+    if (std::strtod(buffer, nullptr) == value) return buffer;
+  }
+  std::snprintf(buffer, sizeof buffer, "%.17g", value);
+  return buffer;
 }
 
 }  // namespace platform::fake

@@ -25,7 +25,8 @@ class CallLog {
   std::vector<std::string> entries;
 };
 
-// Shortest text that reads back as the same double ("64", "12.5", "-1").
+// The shortest fixed-point text that reads back as the same double ("64",
+// "12.5", "-1").
 std::string formatNumber(double value);
 
 }  // namespace platform::fake

@@ -133,12 +133,14 @@ void LinkDumpParser::readLink(std::span<const std::uint8_t> payload) {
                      return true;
                    });
   // The 64-bit counters are preferred; the 32-bit ones (which wrap every
-  // 4 GiB) stand in only on a kernel that sends no 64-bit set.
+  // 4 GiB, and the entry says so) stand in only on a kernel that sends no
+  // 64-bit set.
   const std::optional<Counters> counters = counters64 ? counters64 : counters32;
   entry.hasStatistics = counters.has_value();
   if (counters) {
     entry.receivedBytes = counters->received;
     entry.sentBytes = counters->sent;
+    if (!counters64) entry.counterWidth = platform::CounterWidth::bits32;
   }
   links.push_back(std::move(entry));
   linkIndexes.push_back(info->ifi_index);
@@ -172,6 +174,7 @@ std::optional<std::vector<platform::InterfaceEntry>> linksWithCounters(
     entries[at].hasStatistics = true;
     entries[at].receivedBytes = read->receivedBytes;
     entries[at].sentBytes = read->sentBytes;
+    entries[at].counterWidth = platform::CounterWidth::bits64;
   }
   return entries;
 }

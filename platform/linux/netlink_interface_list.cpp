@@ -103,8 +103,12 @@ void NetlinkInterfaceList::openChangeSubscription() {
 bool NetlinkInterfaceList::linksChanged() {
   if (!changes) return true;
   bool changed = false;
+  iovec chunk{.iov_base = buffer.get(), .iov_len = kBufferSize};
+  msghdr message{};
+  message.msg_iov = &chunk;
+  message.msg_iovlen = 1;
   while (true) {
-    const ssize_t received = recv(changes.get(), buffer.get(), kBufferSize, MSG_DONTWAIT);
+    const ssize_t received = receive(changes.get(), &message, MSG_DONTWAIT);
     if (received > 0) {
       changed = true;
     } else if (received < 0 && errno == EINTR) {
@@ -154,7 +158,7 @@ NetlinkInterfaceList::Outcome NetlinkInterfaceList::dump(std::uint16_t type,
     message.msg_namelen = sizeof sender;
     message.msg_iov = &chunk;
     message.msg_iovlen = 1;
-    const ssize_t received = recvmsg(socket.get(), &message, 0);
+    const ssize_t received = receive(socket.get(), &message, 0);
     if (received < 0 && errno == EINTR) continue;
     if (received <= 0 || (message.msg_flags & MSG_TRUNC) != 0) return Outcome::failed;
     // Only the kernel (port 0) answers a dump; anything else is not ours.

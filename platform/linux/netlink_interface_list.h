@@ -5,6 +5,8 @@
 #include <optional>
 #include <vector>
 
+#include <sys/socket.h>
+
 #include "platform/linux/link_dump_parser.h"
 #include "platform/linux/unique_fd.h"
 #include "platform/system_readings.h"
@@ -21,6 +23,11 @@ namespace platform::linuxdesktop {
 // use and kept; any error closes them, and the next call opens fresh ones.
 class NetlinkInterfaceList : public platform::InterfaceList {
  public:
+  // Every read from either socket goes through `receive` (recvmsg's
+  // signature), so that a test can stand in for the kernel's errors.
+  using Receive = ssize_t (*)(int socket, msghdr* message, int flags);
+  explicit NetlinkInterfaceList(Receive receive = ::recvmsg) : receive(receive) {}
+
   // None when the socket cannot be opened, the kernel reports an error, or the
   // dump stays inconsistent after a few attempts.
   std::optional<std::vector<platform::InterfaceEntry>> interfaces() override;
@@ -35,6 +42,7 @@ class NetlinkInterfaceList : public platform::InterfaceList {
   bool linksChanged();
   Outcome dump(std::uint16_t type, LinkDumpParser& parser);
   bool sendRequest(std::uint16_t type);
+  Receive receive;
   UniqueFd socket;
   UniqueFd changes;
   std::uint32_t sequence = 0;

@@ -4,15 +4,18 @@
 #include <optional>
 #include <vector>
 
-#include "platform/darwin/interface_source_choice.h"
 #include "platform/system_readings.h"
 
 namespace platform::macos {
 
-// The interface list with 64-bit byte counters, from the routing messages of
-// sysctl NET_RT_IFLIST2; getifaddrs' link-level records, whose if_data
-// counters are 32 bits wide, where that call does not work (the choice is
-// InterfaceSourceChoice's).
+// The interface list from the routing messages of sysctl NET_RT_IFLIST2, or
+// from getifaddrs where that call fails. Both carry the same counters: XNU
+// hands a program that is not part of the system each byte counter cut to
+// 32 bits (and rounded down to 1 KiB), the 64-bit fields of NET_RT_IFLIST2
+// included, so every entry says its counters are 32 bits wide and the
+// sampler reads their growth modulo 2^32. getifaddrs itself walks
+// NET_RT_IFLIST2 and then builds a record per address; the walk reads the
+// same messages into one buffer kept from call to call.
 class DarwinInterfaceList final : public platform::InterfaceList {
  public:
   std::optional<std::vector<platform::InterfaceEntry>> interfaces() override;
@@ -21,7 +24,6 @@ class DarwinInterfaceList final : public platform::InterfaceList {
   std::optional<std::vector<platform::InterfaceEntry>> readRoutingMessages();
   static std::optional<std::vector<platform::InterfaceEntry>> readInterfaceAddresses();
 
-  platform::darwin::InterfaceSourceChoice sourceChoice;
   std::vector<std::uint8_t> buffer;
 };
 

@@ -38,14 +38,15 @@ platform::InterfaceEntry entryOf(const ifaddrs& address) {
     entry.receivedBytes = data->ifi_ibytes;
     entry.sentBytes = data->ifi_obytes;
   }
+  entry.counterWidth = platform::CounterWidth::bits32;
   return entry;
 }
 
 }  // namespace
 
 std::optional<std::vector<platform::InterfaceEntry>> DarwinInterfaceList::interfaces() {
-  return sourceChoice.read([this] { return readRoutingMessages(); },
-                           [] { return readInterfaceAddresses(); });
+  if (auto entries = readRoutingMessages()) return entries;
+  return readInterfaceAddresses();
 }
 
 std::optional<std::vector<platform::InterfaceEntry>> DarwinInterfaceList::readRoutingMessages() {

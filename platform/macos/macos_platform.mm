@@ -1,6 +1,6 @@
 #include "platform/macos/macos_platform.h"
 
-#include "network_agent/sampling/ioreg_device_utilization_reader.h"
+#include "platform/darwin/ioreg_device_utilization_reader.h"
 #include "platform/macos/appkit_application.h"
 #include "platform/macos/appkit_graphics.h"
 #include "platform/macos/appkit_running_applications.h"
@@ -33,7 +33,7 @@ struct MacosPlatform::Services {
   MachMemory memory;
   platform::posix::PosixChildProcessRunner childProcessRunner;
   // Runs "/usr/sbin/ioreg" through the runner above.
-  agent::IoregDeviceUtilizationReader gpuUtilization{childProcessRunner};
+  platform::darwin::IoregDeviceUtilizationReader gpuUtilization{childProcessRunner};
 };
 
 MacosPlatform::MacosPlatform() : services(std::make_unique<Services>()) {}

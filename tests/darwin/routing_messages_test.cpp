@@ -72,7 +72,7 @@ std::optional<std::vector<InterfaceEntry>> walk(const Bytes& buffer) {
   return interfacesFromRoutingMessages(exact);
 }
 
-TEST(RoutingMessagesTest, ReadsEveryInterfaceWithItsSixtyFourBitCountersAndSkipsOtherMessages) {
+TEST(RoutingMessagesTest, ReadsEveryInterfaceWithItsCountersWholeAndSkipsOtherMessages) {
   constexpr std::uint64_t kBeyond32Bits = 5'000'000'000;
   const Bytes buffer = joined({
       interfaceMessage("lo0", kUp | kLoopback, 7, 7),
@@ -94,6 +94,7 @@ TEST(RoutingMessagesTest, ReadsEveryInterfaceWithItsSixtyFourBitCountersAndSkips
   EXPECT_FALSE((*entries)[1].loopback);
   EXPECT_EQ((*entries)[1].receivedBytes, kBeyond32Bits);
   EXPECT_EQ((*entries)[1].sentBytes, 3'000u);
+  EXPECT_EQ((*entries)[1].counterWidth, CounterWidth::bits32) << "XNU cuts them to 32 bits";
   EXPECT_FALSE((*entries)[2].up);
   // The sampler's own selection leaves loopback, down and "lo" names out.
   const auto totals = agent::NetworkSpeedSampler::countedTotals(*entries);
@@ -107,12 +108,16 @@ TEST(RoutingMessagesTest, FindsTheNameAfterEarlierAddressesAndLeavesItAbsentWhen
     Bytes message;
     std::optional<std::string> name;
   };
-  Bytes afterDestination = interfaceMessage("en5", kUp, 1, 1);
-  // A 16-byte address before the link-level one, announced by its bit.
-  afterDestination.insert(afterDestination.begin() + 160, 16, 0);
-  afterDestination[160] = 16;
-  put<std::int32_t>(afterDestination, 4, kDestinationAddressBit | kInterfaceAddressBit);
-  setLength(afterDestination);
+  // An address of `length` bytes before the link-level one, announced by its
+  // bit, taking `taken` bytes with its padding.
+  auto afterDestination = [](std::uint8_t length, std::size_t taken) {
+    Bytes message = interfaceMessage("en5", kUp, 1, 1);
+    message.insert(message.begin() + 160, taken, 0);
+    message[160] = length;
+    put<std::int32_t>(message, 4, kDestinationAddressBit | kInterfaceAddressBit);
+    setLength(message);
+    return message;
+  };
 
   Bytes noAddressBit = interfaceMessage("en0", kUp, 1, 1);
   put<std::int32_t>(noAddressBit, 4, 0);
@@ -127,7 +132,9 @@ TEST(RoutingMessagesTest, FindsTheNameAfterEarlierAddressesAndLeavesItAbsentWhen
   setLength(headerOnly);
 
   const std::vector<Case> cases = {
-      {"after a destination address", afterDestination, "en5"},
+      {"after a destination address", afterDestination(16, 16), "en5"},
+      {"after one padded to 4 bytes", afterDestination(6, 8), "en5"},
+      {"after an empty one, which takes 4 bytes", afterDestination(0, 4), "en5"},
       {"no link-level address announced", noAddressBit, std::nullopt},
       {"an address of another family", notLinkLevel, std::nullopt},
       {"a name longer than its address", nameBeyondAddress, std::nullopt},

@@ -62,7 +62,7 @@ class Abuse {
   explicit Abuse(std::set<std::int32_t> menuIds) : existingMenuIds(std::move(menuIds)) {}
 
   Call next() {
-    switch (pick(10)) {
+    switch (pick(13)) {
       case 0: {  // a click, scroll or other item method with plausible arguments
         const char* methods[] = {"Activate", "ContextMenu", "SecondaryActivate"};
         if (pick(4) == 0) {
@@ -115,10 +115,12 @@ class Abuse {
       case 8:  // the menu methods with arguments of any type
         return {kMenuPath, kMenuInterface,
                 pick(2) ? "Event" : (pick(2) ? "EventGroup" : "AboutToShowGroup"), tuple()};
-      default:  // introspection and the peer interface, on paths that exist or not
+      case 9:  // introspection and the peer interface, on paths that exist or not
         return {somePath(),
                 pick(2) ? "org.freedesktop.DBus.Introspectable" : "org.freedesktop.DBus.Peer",
                 pick(2) ? "Introspect" : "Ping", pick(4) == 0 ? tuple() : nullptr};
+      default:  // a plain left click: thousands of them in each round
+        return {kItemPath, kItemInterface, "Activate", g_variant_new("(ii)", 10, 10)};
     }
   }
 
@@ -496,7 +498,7 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   // The first round fills the agents' caches (the allocator's too, for the
   // huge strings); the second must not grow them.
   const auto start = Clock::now();
-  flood(6000, 1500, next);
+  flood(8000, 2000, next);
   ASSERT_FALSE(HasFatalFailure());
   const auto before = residentSizes();
   flood(8000, 2000, next);
@@ -504,33 +506,6 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   expectResponsiveSince(start);
   expectResidentSizesFlatSince(before);
   expectSleepStateFollows("还在");
-}
-
-TEST_F(BusAbuseTest, AThousandClicksASecondNeitherGrowNorStallTheAgents) {
-  startAgents();
-  ASSERT_FALSE(HasFatalFailure());
-  const auto click = [] {
-    return Abuse::Call{kItemPath, kItemInterface, "Activate", g_variant_new("(ii)", 10, 10)};
-  };
-  // A thousand clicks on each item in every second, for three seconds and
-  // then for six more.
-  const auto start = Clock::now();
-  int second = 0;
-  const auto clicksFor = [&](int seconds) {
-    for (const int end = second + seconds; second < end; ++second) {
-      flood(1000, 0, click);
-      ASSERT_FALSE(HasFatalFailure());
-      pumpUntil(start + std::chrono::seconds{second + 1});
-    }
-  };
-  clicksFor(3);
-  ASSERT_FALSE(HasFatalFailure());
-  const auto before = residentSizes();
-  clicksFor(6);
-  ASSERT_FALSE(HasFatalFailure());
-  expectResponsiveSince(start);
-  expectResidentSizesFlatSince(before);
-  expectSleepStateFollows("点过了");
 }
 
 }  // namespace

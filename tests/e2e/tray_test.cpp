@@ -13,11 +13,6 @@ namespace {
 // 0 and an empty standard error of it: that is where those are tested.
 using TrayTest = AgentFixture;
 
-constexpr const char* kAwake = "醒┃";
-constexpr const char* kAsleep = "眠╮";
-constexpr const char* kAwakePrefix = "睡眠：保持唤醒 · ";
-constexpr const char* kAsleepTooltip = "睡眠：未开启，系统按默认规则休眠";
-
 // A line of `tray-view watch` about the network item whose tooltip is
 // exactly the rates followed by `columns`.
 LineMatch tooltipIs(const std::string& columns) {
@@ -29,85 +24,6 @@ LineMatch tooltipIs(const std::string& columns) {
 }
 
 int iconWidth(const std::string& line) { return std::atoi(&line[line.rfind(" icon=") + 6]); }
-
-TEST_F(TrayTest, NetworkColumnsFollowTheKeyFileWithinASecondAndAHalfInTheOrderRamCpuGpu) {
-  Process& watch = start({kTrayView, "watch"});
-  startAgent(kNetworkAgent, std::to_string(startSleeper().id()));
-  const std::string ram = " · RAM [0-9]{1,3}%";
-  const std::string cpu = " · CPU [0-9]{1,3}%";
-  const std::string gpu = " · GPU (--|[0-9]{1,3}%)";
-  const auto initial = watch.next(tooltipIs(ram), 10s);
-  ASSERT_TRUE(initial) << "memory is shown by default";
-
-  // Each key file in turn, the columns it shows, and whether they make the
-  // image wider (+1) or narrower (-1).
-  const struct {
-    std::string keys;
-    std::string columns;
-    int widthChange;
-  } steps[] = {
-      {"networkSpeedShowCPUV1=true\nnetworkSpeedShowGPUV1=true\n", ram + cpu + gpu, 1},
-      {"networkSpeedShowCPUV1=true\nnetworkSpeedShowGPUV1=true\nnetworkSpeedShowMemoryV1=false\n",
-       cpu + gpu, -1},
-  };
-  int width = iconWidth(*initial);
-  for (const auto& step : steps) {
-    SCOPED_TRACE(step.keys);
-    writeFile("config/com.velmora.app/defaults.conf", "[Defaults]\n" + step.keys);
-    // A refresh every second reads the key file; the rest is the tray's
-    // round trip.
-    const auto item = watch.next(tooltipIs(step.columns), 1500ms);
-    ASSERT_TRUE(item) << "the tooltip did not follow";
-    EXPECT_GT(step.widthChange * (iconWidth(*item) - width), 0) << width << " before " << *item;
-    width = iconWidth(*item);
-  }
-}
-
-TEST_F(TrayTest, SleepTitleAndTooltipFollowEachStateNotification) {
-  std::string longStatus;
-  for (int index = 0; index < 120; ++index) longStatus += "保持唤醒中 " + std::to_string(index);
-  const std::string awake = kAwakePrefix;
-  // The signal's body as GVariant text, and what it shows.
-  const struct {
-    std::string body;
-    std::string title;
-    std::string tooltip;
-  } states[] = {
-      {"{'active': <'true'>, 'status': <'下载中'>}", kAwake, awake + "下载中"},
-      {"{'active': <'true'>}", kAwake, awake + "保持唤醒"},
-      {"{'active': <'true'>, 'status': <''>}", kAwake, awake},
-      {"{'active': <'1'>}", kAsleep, kAsleepTooltip},
-      {"{'active': <1>}", kAsleep, kAsleepTooltip},
-      {"{'active': 'true', 'status': 'x'}", kAwake, awake + "x"},
-      {"(1,)", kAsleep, kAsleepTooltip},
-      {"{'active': <'true'>, 'status': <'" + longStatus + "'>}", kAwake, awake + longStatus},
-  };
-  Process& watch = start({kTrayView, "watch"});
-  Process& agent = startAgent(kSleepAgent, std::to_string(startSleeper().id()));
-  const auto shows = [&](const std::string& title, const std::string& tooltip) {
-    const std::string start =
-        "item sleep-status-agent title=\"" + title + "\" tooltip=\"" + tooltip + "\" ";
-    return watch.next([&](const std::string& line) { return line.starts_with(start); }, 3s)
-        .has_value();
-  };
-  const auto post = [&](const std::string& body) {
-    return run({"gdbus", "emit", "--session", "--object-path", "/com/velmora/app", "--signal",
-                "com.velmora.app.sleepStatusStateChanged", body})
-        .has_value();
-  };
-  ASSERT_TRUE(shows(kAsleep, kAsleepTooltip)) << "the initial state is not active";
-  for (std::size_t index = 0; index < std::size(states); ++index) {
-    SCOPED_TRACE(states[index].body.substr(0, 60));
-    // A distinct state first, so that the case's own display is a change
-    // the tray is told of even when it equals the one before.
-    const std::string marker = "marker " + std::to_string(index);
-    ASSERT_TRUE(post("{'active': <'true'>, 'status': <'" + marker + "'>}"));
-    ASSERT_TRUE(shows(kAwake, awake + marker));
-    ASSERT_TRUE(post(states[index].body));
-    EXPECT_TRUE(shows(states[index].title, states[index].tooltip));
-    ASSERT_FALSE(agent.waitForExit(0s));
-  }
-}
 
 // Whether a line of host-sim reports a request to the host.
 bool isRequest(const std::string& line) { return line.find(" host: show") != std::string::npos; }

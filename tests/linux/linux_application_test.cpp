@@ -73,14 +73,19 @@ TEST(GLibRunLoopTest, RepeatingTimerFiresUntilInvalidatedAndThenReleasesItsCallb
 // The refresh every second and the watchdog every two, scaled down: ticks
 // keep to their grid, so every tick of the slower timer comes in the same
 // main-loop turn (the same loop time) as one of the faster, and neither
-// comes sooner than its interval after the start.
+// comes sooner than its interval after the start. Each next tick is due a
+// whole number of intervals after the first, however late a tick ran.
 TEST(GLibRunLoopTest, TimersStartedTogetherTickInTheSameTurnAndNeverEarly) {
   GLibRunLoop loop;
   std::vector<gint64> fast;
   std::vector<gint64> slow;
+  std::vector<gint64> due;
   const auto turnTime = [] { return g_source_get_time(g_main_current_source()); };
   const gint64 start = g_get_monotonic_time();
-  const auto fastTimer = loop.scheduleRepeatingTimer(0.02, [&] { fast.push_back(turnTime()); });
+  const auto fastTimer = loop.scheduleRepeatingTimer(0.02, [&] {
+    fast.push_back(turnTime());
+    due.push_back(g_source_get_ready_time(g_main_current_source()));
+  });
   const auto slowTimer = loop.scheduleRepeatingTimer(0.04, [&] { slow.push_back(turnTime()); });
   ASSERT_TRUE(spinUntil([&] { return slow.size() >= 10; }));
   fastTimer->invalidate();
@@ -92,6 +97,7 @@ TEST(GLibRunLoopTest, TimersStartedTogetherTickInTheSameTurnAndNeverEarly) {
     EXPECT_GE(slow[n] - start, static_cast<gint64>(n + 1) * 40'000) << n;
   }
   EXPECT_GE(fast.front() - start, 20'000);
+  for (const gint64 tick : due) EXPECT_EQ((tick - due.front()) % 20'000, 0) << tick - start;
 }
 
 }  // namespace

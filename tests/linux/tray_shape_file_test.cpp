@@ -1,17 +1,21 @@
 #include "platform/linux/tray_shape_file.h"
 
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/fsuid.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
 #include <thread>
-
-#include <fcntl.h>
-#include <sys/fsuid.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <utility>
 
 #include <gtest/gtest.h>
 
@@ -36,6 +40,23 @@ class ConfigHome final : public platform::Environment {
  private:
   std::string folder;
 };
+
+// Runs once, just before the next watch is placed: a folder made between the
+// watch's choice of folder and its placing.
+std::function<void()> beforeNextWatch;
+
+}  // namespace
+}  // namespace platform::linuxdesktop::testing
+
+extern "C" int inotify_add_watch(int fd, const char* path, std::uint32_t mask) noexcept {
+  using Add = int (*)(int, const char*, std::uint32_t);
+  static const auto add = reinterpret_cast<Add>(dlsym(RTLD_NEXT, "inotify_add_watch"));
+  if (auto made = std::exchange(platform::linuxdesktop::testing::beforeNextWatch, {})) made();
+  return add(fd, path, mask);
+}
+
+namespace platform::linuxdesktop::testing {
+namespace {
 
 void writeShape(const fs::path& file, const char* shape) {
   std::ofstream(file) << "[Tray]\nShape=" << shape << "\n";
@@ -104,6 +125,19 @@ TEST(TrayShapeFileTest, ARunningWatchFollowsTheFileHoweverItsFolderComesAndGoes)
     EXPECT_TRUE(spinUntil([&] { return changes > before && shapeFile.shape() == step.shape; }, 2s))
         << step.what;
   }
+}
+
+// The whole folder is made just before the first watch, on the nearest
+// existing ancestor, is placed: the second look finds it.
+TEST(TrayShapeFileTest, AFolderMadeWhileTheWatchIsPlacedIsFollowed) {
+  const test_support::TempDir root;
+  const fs::path folder = root.path() / "a" / "velmora-status-agents";
+  beforeNextWatch = [&] { fs::create_directories(folder); };
+  int changes = 0;
+  const ConfigHome environment{(root.path() / "a").string()};
+  const TrayShapeFile shapeFile{environment, [&] { ++changes; }};
+  writeShape(folder / "tray.conf", "square");
+  EXPECT_TRUE(spinUntil([&] { return changes > 0 && shapeFile.shape() == TrayShape::square; }, 2s));
 }
 
 // Opens the writing end of a FIFO once a second has passed, which releases a

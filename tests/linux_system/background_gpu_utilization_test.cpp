@@ -83,15 +83,15 @@ TEST(BackgroundGpuUtilizationTest, AHeldReadShowsTheLastFigureUntilStaleThenReco
   EXPECT_LT(Stopwatch::now() - start, 1s);
 }
 
-// A prompt source that says, read by read, whether it calls a driver, and
-// records the threads its reads ran on.
+// A prompt source that says, read by read, whether it calls a driver, gives
+// 1, 2, 3... and records the threads its reads ran on.
 class ThreadRecordingSource final : public BackgroundGpuUtilization::Source {
  public:
   bool readCallsDriver() override { return callsDriver; }
   std::optional<std::int64_t> readDeviceUtilization() override {
     const std::lock_guard lock(mutex);
     readOn.push_back(std::this_thread::get_id());
-    return 20;
+    return static_cast<std::int64_t>(readOn.size());
   }
   std::vector<std::thread::id> threads() {
     const std::lock_guard lock(mutex);
@@ -105,6 +105,7 @@ class ThreadRecordingSource final : public BackgroundGpuUtilization::Source {
   std::vector<std::thread::id> readOn;
 };
 
+// Each figure of a prompt source shows on the read that asked for it.
 TEST(BackgroundGpuUtilizationTest, AReadCallingNoDriverIsSkippedAndAnyOtherRunsOnTheHelper) {
   platform::fake::FakeClock clock;
   auto owned = std::make_unique<ThreadRecordingSource>();
@@ -113,7 +114,9 @@ TEST(BackgroundGpuUtilizationTest, AReadCallingNoDriverIsSkippedAndAnyOtherRunsO
   EXPECT_EQ(reading.readDeviceUtilization(), std::nullopt);
   EXPECT_TRUE(source.threads().empty()) << "no read, no helper";
   source.callsDriver = true;
-  ASSERT_TRUE(eventuallyReads(reading, 20));
+  for (std::int64_t figure = 1; figure <= 3; ++figure) {
+    EXPECT_EQ(reading.readDeviceUtilization(), figure);
+  }
   for (const std::thread::id thread : source.threads())
     EXPECT_NE(thread, std::this_thread::get_id());
 }

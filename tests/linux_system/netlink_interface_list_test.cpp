@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <arpa/inet.h>
@@ -73,7 +75,7 @@ const Bytes kTwoLinksAndDone =
     link(IFF_UP, kEth0 + attribute(IFLA_STATS64, kStats64)) + kDone;
 
 // The progress, then each entry: name, "+" when up, "L" for loopback, and
-// "received/sent" when it has counters.
+// "received/sent" when it has counters ("32-bit" after them when they are).
 std::string summary(const LinkDumpParser& parser, Progress progress) {
   std::string text = progress == Progress::done     ? "done"
                      : progress == Progress::failed ? "failed"
@@ -82,6 +84,7 @@ std::string summary(const LinkDumpParser& parser, Progress progress) {
     text += " " + link.name.value_or("?") + (link.up ? "+" : "") + (link.loopback ? "L" : "");
     if (link.hasStatistics) {
       text += " " + std::to_string(link.receivedBytes) + "/" + std::to_string(link.sentBytes);
+      if (link.counterWidth == platform::CounterWidth::bits32) text += " 32-bit";
     }
   }
   for (const auto& counters : parser.counters()) {
@@ -101,7 +104,7 @@ TEST(LinkDumpParserTest, ReadsLinksAndCountersAndStaysWithinMalformedMessages) {
   const Bytes stats64 = attribute(IFLA_STATS64, kStats64);
   for (const auto& [datagram, expected] : std::initializer_list<std::pair<Bytes, std::string>>{
            {kTwoLinksAndDone, "done lo+L 6000000000/12 eth0+ 6000000000/12"},
-           {link(IFF_UP, kEth0 + stats32), "more eth0+ 77/1"},
+           {link(IFF_UP, kEth0 + stats32), "more eth0+ 77/1 32-bit"},
            {link(IFF_UP, kEth0 + stats32 + stats64), "more eth0+ 6000000000/12"},
            {link(IFF_UP, kEth0 + stats64 + stats32), "more eth0+ 6000000000/12"},
            {link(0, attribute(IFLA_STATS64, std::array<std::uint64_t, 2>{})), "more ?"},
@@ -191,6 +194,71 @@ TEST(NetlinkInterfaceListTest, TrafficOnLoopbackMovesLoButNotTheCountedTotals) {
     return agent::NetworkSpeedSampler::countedTotals(entries).sentBytes;
   };
   EXPECT_LT(counted(*after) - counted(*before), kSent);
+}
+
+// Stands in for recvmsg: passes every read on to the kernel's sockets, but
+// fails the next read of the change subscription with `subscriptionError`
+// when set, and answers stats dumps with the kernel's refusal while
+// `refuseStats` holds. Logs each dump as its first datagram comes: "L" for
+// links, "S" for stats, "S!" for a refused one.
+struct KernelStandIn {
+  static inline int subscriptionError = 0;
+  static inline bool refuseStats = false;
+  static inline std::string dumps;
+  static inline std::uint32_t lastSequence = 0;
+
+  static ssize_t receive(int fd, msghdr* received, int flags) {
+    const bool subscription = (flags & MSG_DONTWAIT) != 0;
+    if (subscription && subscriptionError != 0) {
+      errno = std::exchange(subscriptionError, 0);
+      return -1;
+    }
+    const ssize_t size = ::recvmsg(fd, received, flags);
+    auto* header = static_cast<nlmsghdr*>(received->msg_iov->iov_base);
+    if (subscription || size < static_cast<ssize_t>(NLMSG_HDRLEN) ||
+        std::exchange(lastSequence, header->nlmsg_seq) == header->nlmsg_seq) {
+      return size;
+    }
+    const bool stats = header->nlmsg_type == RTM_NEWSTATS;
+    dumps += stats ? "S" : "L";
+    if (!stats || !refuseStats) return size;
+    dumps += "!";
+    const Bytes refusal = message(NLMSG_ERROR, raw(-EOPNOTSUPP), 0, header->nlmsg_seq);
+    std::memcpy(header, refusal.data(), refusal.size());
+    return static_cast<ssize_t>(refusal.size());
+  }
+};
+
+// The dumps of four reads when the second meets a fault: reports lost
+// (ENOBUFS) or a broken subscription must not pass for "no change", and a
+// kernel refusing stats dumps gets link dumps from then on.
+TEST(NetlinkInterfaceListTest, LostReportsABrokenSubscriptionOrARefusedStatsDumpMeanLinkDumps) {
+  const struct {
+    const char* fault;
+    int subscriptionError;
+    bool refuseStats;
+    std::string dumps;
+  } rows[] = {
+      {"none", 0, false, "LSSS"},
+      {"reports lost", ENOBUFS, false, "LLSS"},
+      {"subscription broken", EBADF, false, "LLLL"},
+      {"stats dumps refused", 0, true, "LS!LLL"},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.fault);
+    KernelStandIn::dumps.clear();
+    KernelStandIn::lastSequence = 0;
+    NetlinkInterfaceList list{&KernelStandIn::receive};
+    bool read = list.interfaces().has_value();
+    KernelStandIn::subscriptionError = row.subscriptionError;
+    KernelStandIn::refuseStats = row.refuseStats;
+    for (int again = 0; again < 3; ++again) {
+      read = list.interfaces().has_value() && read;
+      KernelStandIn::refuseStats = false;
+    }
+    EXPECT_TRUE(read);
+    EXPECT_EQ(KernelStandIn::dumps, row.dumps);
+  }
 }
 
 bool setLoopbackUp(bool up) {

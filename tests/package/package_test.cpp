@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <thread>
 
@@ -33,20 +32,6 @@ bool onPath(const std::string& program) {
   return false;
 }
 
-// Every file under `root` (folders left out), by its path relative to `root`,
-// with its permission bits in octal ("755").
-std::map<std::string, std::string> filesUnder(const fs::path& root) {
-  std::map<std::string, std::string> files;
-  std::error_code error;
-  for (const auto& entry : fs::recursive_directory_iterator{root, error}) {
-    if (entry.is_directory()) continue;
-    std::ostringstream mode;
-    mode << std::oct << static_cast<unsigned>(entry.symlink_status().permissions());
-    files[fs::relative(entry.path(), root).string()] = mode.str();
-  }
-  return files;
-}
-
 class PackageTest : public AgentFixture {
  protected:
   void SetUp() override {
@@ -65,33 +50,6 @@ class PackageTest : public AgentFixture {
     return "";
   }
 };
-
-TEST_F(PackageTest, EachPackageHoldsExactlyWhatItsInstallRulesPutThere) {
-  const std::string mainDoc = std::string{"usr/share/doc/"} + kMainPackage + "/";
-  const std::string toolsDoc = std::string{"usr/share/doc/"} + kToolsPackage + "/";
-  const struct {
-    const char* package;
-    std::map<std::string, std::string> files;
-  } packages[] = {
-      {kMainPackage,
-       {{kAgentFolder + "network-status-agent", "755"},
-        {kAgentFolder + "sleep-status-agent", "755"},
-        {mainDoc + "README.md", "644"},
-        {mainDoc + "copyright", "644"},
-        {mainDoc + "changelog.Debian.gz", "644"}}},
-      {kToolsPackage,
-       {{"usr/bin/host-sim", "755"},
-        {"usr/bin/tray-view", "755"},
-        {"usr/share/man/man1/host-sim.1.gz", "644"},
-        {"usr/share/man/man1/tray-view.1.gz", "644"},
-        {toolsDoc + "copyright", "644"},
-        {toolsDoc + "changelog.Debian.gz", "644"}}},
-  };
-  for (const auto& [package, files] : packages) {
-    SCOPED_TRACE(package);
-    EXPECT_EQ(filesUnder(kUnpacked + "/" + package), files);
-  }
-}
 
 TEST_F(PackageTest, ControlFieldsNameTheLibrariesTheProgramsUseAndTieTheToolsToTheAgents) {
   const std::string version = field(kMainPackage, "Version");

@@ -32,27 +32,59 @@ struct WatchedInterfaceList final : platform::fake::FakeInterfaceList {
   int uptimeReadsAtWalk = 0;
 };
 
-TEST(NetworkSpeedSamplerTest, RatesAreCounterDeltasOverTheUptimeSinceTheLastGoodSample) {
-  // Totals start high so that a counter cut to 32 bits would show.
+TEST(NetworkSpeedSamplerTest, RatesAreCounterGrowthsOverTheUptimeSinceTheLastGoodSample) {
+  // 64-bit counters start high so that a counter cut to 32 bits would show.
   constexpr std::uint64_t kBase = std::uint64_t{1} << 40;
   constexpr double kShort = 1.0 / 2048;  // under a millisecond, exact in binary
-  using Totals = NetworkSpeedSampler::Counters;
+  constexpr auto k32 = platform::CounterWidth::bits32;
+  struct Link {
+    const char* name;
+    std::uint64_t received;
+    std::uint64_t sent;
+    platform::CounterWidth width = platform::CounterWidth::bits64;
+  };
+  auto en0 = [&](std::uint64_t received, std::uint64_t sent) {
+    return Link{"en0", kBase + received, kBase + sent};
+  };
   const struct {
     const char* what;
     double uptime;
-    std::optional<Totals> totals;  // none: the list cannot be read
+    std::optional<std::vector<Link>> links;  // none: the list cannot be read
     double download;
     double upload;
   } steps[] = {
       {"failed first read", 9.0, std::nullopt, 0.0, 0.0},
-      {"first reading is only the baseline", 10.0, Totals{1'000, 2'000}, 0.0, 0.0},
-      {"deltas over two seconds", 12.0, Totals{5'000, 2'600}, 2'000.0, 300.0},
-      {"short interval counts as 1 ms", 12.0 + kShort, Totals{5'005, 2'602}, 5'000.0, 2'000.0},
-      {"download went down", 13.0 + kShort, Totals{4'000, 3'602}, 0.0, 1'000.0},
-      {"lower download is the baseline", 15.0 + kShort, Totals{5'000, 3'000}, 500.0, 0.0},
+      {"first reading is only the baseline", 10.0, {{en0(1'000, 2'000)}}, 0.0, 0.0},
+      {"deltas over two seconds", 12.0, {{en0(5'000, 2'600)}}, 2'000.0, 300.0},
+      {"short interval counts as 1 ms", 12.0 + kShort, {{en0(5'005, 2'602)}}, 5'000.0, 2'000.0},
+      {"download went down", 13.0 + kShort, {{en0(4'000, 3'602)}}, 0.0, 1'000.0},
+      {"lower download is the baseline", 15.0 + kShort, {{en0(5'000, 3'000)}}, 500.0, 0.0},
       {"failed read", 16.0 + kShort, std::nullopt, 0.0, 0.0},
-      {"covers the time since the last good reading", 19.0 + kShort, Totals{5'300, 3'600}, 75.0,
+      {"covers the time since the last good reading",
+       19.0 + kShort,
+       {{en0(5'300, 3'600)}},
+       75.0,
        150.0},
+      {"an interface seen first adds nothing",
+       20.0 + kShort,
+       {{en0(5'400, 3'700), {"utun0", 0xFFFF'F000, 0x10, k32}}},
+       100.0,
+       100.0},
+      {"a 32-bit counter that wrapped adds what it counted",
+       21.0 + kShort,
+       {{en0(5'400, 3'700), {"utun0", 0x1000, 0x20, k32}}},
+       8'192.0,
+       16.0},
+      {"a 32-bit counter that went down was reset",
+       22.0 + kShort,
+       {{en0(5'500, 3'700), {"utun0", 0x800, 0x20, k32}}},
+       100.0,
+       0.0},
+      {"an interface that went away stops adding",
+       23.0 + kShort,
+       {{{"utun0", 0x900, 0x30, k32}}},
+       256.0,
+       16.0},
   };
   platform::fake::FakeClock clock;
   WatchedInterfaceList interfaces{clock};
@@ -62,9 +94,12 @@ TEST(NetworkSpeedSamplerTest, RatesAreCounterDeltasOverTheUptimeSinceTheLastGood
     SCOPED_TRACE(step.what);
     clock.now = step.uptime;
     interfaces.reading.reset();
-    if (step.totals) {
-      interfaces.reading = std::vector{
-          countedEntry("en0", kBase + step.totals->receivedBytes, kBase + step.totals->sentBytes)};
+    if (step.links) {
+      interfaces.reading.emplace();
+      for (const Link& link : *step.links) {
+        interfaces.reading->push_back(countedEntry(link.name, link.received, link.sent));
+        interfaces.reading->back().counterWidth = link.width;
+      }
     }
     const NetworkSnapshot snapshot = sampler.sample();
     EXPECT_DOUBLE_EQ(snapshot.downloadBytesPerSecond, step.download);

@@ -1,6 +1,6 @@
-#include "network_agent/sampling/utf8_decoding.h"
+#include "platform/darwin/utf8_decoding.h"
 
-namespace agent {
+namespace platform::darwin {
 
 namespace {
 
@@ -56,4 +56,4 @@ bool isValidUtf8(std::string_view text) {
   return true;
 }
 
-}  // namespace agent
+}  // namespace platform::darwin

@@ -1,4 +1,4 @@
-#include "network_agent/sampling/ioreg_output.h"
+#include "platform/darwin/ioreg_output.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-namespace agent {
+namespace platform::darwin {
 namespace {
 
 // One accelerator node as the tool prints it, with the utilisation's value text spliced in.
@@ -50,4 +50,4 @@ TEST(IoregOutputTest, NumberRightAfterTheFirstKeyIsTheUtilization) {
 }
 
 }  // namespace
-}  // namespace agent
+}  // namespace platform::darwin

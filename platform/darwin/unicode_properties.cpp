@@ -1,9 +1,9 @@
-#include "network_agent/sampling/unicode_properties.h"
+#include "platform/darwin/unicode_properties.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace agent {
+namespace platform::darwin {
 
 namespace {
 
@@ -143,4 +143,4 @@ bool isGraphemeExtender(char32_t codePoint) {
   return containsCodePoint(kExtenderRanges, codePoint);
 }
 
-}  // namespace agent
+}  // namespace platform::darwin

@@ -1,12 +1,12 @@
-#include "network_agent/sampling/ioreg_device_utilization_reader.h"
+#include "platform/darwin/ioreg_device_utilization_reader.h"
 
 #include <iterator>
 #include <utility>
 #include <vector>
 
-#include "network_agent/sampling/ioreg_output.h"
+#include "platform/darwin/ioreg_output.h"
 
-namespace agent {
+namespace platform::darwin {
 
 IoregDeviceUtilizationReader::IoregDeviceUtilizationReader(platform::ChildProcessRunner& runner,
                                                            std::string executablePath)
@@ -20,4 +20,4 @@ std::optional<std::int64_t> IoregDeviceUtilizationReader::readDeviceUtilization(
   return deviceUtilizationFromIoregOutput(output->standardOutput);
 }
 
-}  // namespace agent
+}  // namespace platform::darwin

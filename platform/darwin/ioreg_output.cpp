@@ -1,13 +1,13 @@
-#include "network_agent/sampling/ioreg_output.h"
+#include "platform/darwin/ioreg_output.h"
 
 #include <charconv>
 #include <system_error>
 
-#include "network_agent/sampling/unicode_properties.h"
-#include "network_agent/sampling/utf8_decoding.h"
+#include "platform/darwin/unicode_properties.h"
+#include "platform/darwin/utf8_decoding.h"
 #include "platform/system_readings.h"
 
-namespace agent {
+namespace platform::darwin {
 
 namespace {
 
@@ -59,4 +59,4 @@ std::optional<std::int64_t> deviceUtilizationFromIoregOutput(std::string_view ou
   return platform::utilizationPercent(value);
 }
 
-}  // namespace agent
+}  // namespace platform::darwin

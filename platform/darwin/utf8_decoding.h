@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace agent {
+namespace platform::darwin {
 
 // Decodes the code point that starts at position and moves position past it.
 // None, with position left where it was, when the bytes there are not a
@@ -15,4 +15,4 @@ std::optional<char32_t> decodeUtf8CodePoint(std::string_view text, std::size_t& 
 // Whether every byte of the text belongs to a well-formed UTF-8 sequence.
 bool isValidUtf8(std::string_view text);
 
-}  // namespace agent
+}  // namespace platform::darwin

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace agent {
+namespace platform::darwin {
 
 // Whether the code point is a number character (general category Nd, Nl or
 // No): ASCII and other decimal digits, fullwidth digits, superscripts and
@@ -13,4 +13,4 @@ bool isNumberCodePoint(char32_t codePoint);
 // tag characters and the halfwidth kana voicing marks.
 bool isGraphemeExtender(char32_t codePoint);
 
-}  // namespace agent
+}  // namespace platform::darwin

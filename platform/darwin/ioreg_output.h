@@ -4,7 +4,7 @@
 #include <optional>
 #include <string_view>
 
-namespace agent {
+namespace platform::darwin {
 
 // The entry of the I/O Registry tool's output that carries the accelerator's
 // utilisation; the number follows the equals sign directly.
@@ -18,4 +18,4 @@ inline constexpr std::string_view kDeviceUtilizationKey = "\"Device Utilization 
 // holds anything but the ASCII digits 0-9, or exceeds the signed 64-bit range.
 std::optional<std::int64_t> deviceUtilizationFromIoregOutput(std::string_view outputBytes);
 
-}  // namespace agent
+}  // namespace platform::darwin

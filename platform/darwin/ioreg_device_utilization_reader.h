@@ -9,7 +9,7 @@
 #include "platform/child_process.h"
 #include "platform/system_readings.h"
 
-namespace agent {
+namespace platform::darwin {
 
 // Reads the graphics device's utilisation by running the I/O Registry tool
 // and taking the number after its "Device Utilization %" entry. Borrows the
@@ -37,4 +37,4 @@ class IoregDeviceUtilizationReader final : public platform::GpuUtilizationSource
   std::string executablePath;
 };
 
-}  // namespace agent
+}  // namespace platform::darwin

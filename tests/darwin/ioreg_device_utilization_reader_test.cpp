@@ -1,4 +1,4 @@
-#include "network_agent/sampling/ioreg_device_utilization_reader.h"
+#include "platform/darwin/ioreg_device_utilization_reader.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,7 +13,7 @@
 #include "platform/posix/posix_child_process_runner.h"
 #include "tests/support/temp_dir.h"
 
-namespace agent {
+namespace platform::darwin {
 namespace {
 
 // Reads through a stand-in tool: a shell script with this body, written into
@@ -39,4 +39,4 @@ TEST(StandInIoregTest, ToolRunWithTheFixedArgumentsGivesItsUtilizationUnlessItFa
 }
 
 }  // namespace
-}  // namespace agent
+}  // namespace platform::darwin
