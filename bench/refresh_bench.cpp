@@ -26,7 +26,7 @@
 #include "platform/linux/proc_meminfo_memory.h"
 #include "platform/linux/proc_stat_cpu_ticks.h"
 #include "platform/linux/sni_button.h"
-#include "platform/linux/sni_icon_pixmaps.h"
+#include "platform/linux/sni_property_pipeline.h"
 
 namespace {
 
@@ -60,17 +60,22 @@ void BM_RefreshImageWithPango(benchmark::State& state) {
 BENCHMARK(BM_RefreshImageWithPango)->Unit(benchmark::kMicrosecond);
 
 // One refresh of the picture as the agent does it: the image, handed to the
-// tray button, and the IconPixmap value at both scales when the button
-// reports a change, for a host that shows the wide picture. Arguments: shown metric columns (0 to
-// 3), and whether a value differs from the previous refresh (1) or every text is the same (0).
-const platform::linuxdesktop::TrayPresentation kWide{.shape =
-                                                         platform::linuxdesktop::TrayShape::wide};
-
+// tray button, and, when it changed, the item's next property snapshot (the
+// IconPixmap value at both scales and GetAll's answer), for a host that shows
+// the wide picture. Arguments: shown metric columns (0 to 3), and whether a
+// value differs from the previous refresh (1) or every text is the same (0).
 void BM_RefreshColumns(benchmark::State& state) {
+  using platform::linuxdesktop::SniPropertyPipeline;
   platform::linuxdesktop::PangoGraphics graphics;
   agent::StatusItemRenderer renderer{graphics};
-  bool changed = false;
-  platform::linuxdesktop::SniButton button{[&](auto) { changed = true; }};
+  SniPropertyPipeline pipeline{{.id = "network-status-agent"},
+                               [](const SniPropertyPipeline::Snapshot& next, const auto&) {
+                                 benchmark::DoNotOptimize(next->all());
+                               }};
+  pipeline.present(
+      platform::linuxdesktop::TrayPresentation{.shape = platform::linuxdesktop::TrayShape::wide});
+  platform::linuxdesktop::CurrentEvent events;
+  platform::linuxdesktop::SniButton button{pipeline, events};
   const auto columns = static_cast<std::size_t>(state.range(0));
   const bool everyRefreshDiffers = state.range(1) != 0;
   agent::StatusMetrics metrics(kThreeMetrics.begin(), kThreeMetrics.begin() + columns);
@@ -79,11 +84,9 @@ void BM_RefreshColumns(benchmark::State& state) {
   for (auto _ : state) {
     // Alternating rates keep every width, so only texts change.
     if (everyRefreshDiffers) network.uploadBytesPerSecond = (++step % 2 == 0) ? 12'345 : 23'456;
-    changed = false;
     button.setImage(renderer.image(network, metrics));
-    if (changed) {
-      benchmark::DoNotOptimize(platform::linuxdesktop::iconPixmapsFor(button, kWide));
-    }
+    // What the next idle turn does.
+    pipeline.publishNow();
   }
 }
 BENCHMARK(BM_RefreshColumns)

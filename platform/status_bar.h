@@ -53,6 +53,11 @@ class StatusBarButton {
   // that give an item only a small square or a text label beside a symbol.
   // Where the bar shows the image as drawn this does nothing.
   virtual void setCompactReading(const std::vector<CompactLine>& lines) = 0;
+  // The name of an icon of the desktop's icon theme (freedesktop naming, say
+  // "network-transmit-receive") standing for the program, for bars that show
+  // such an icon beside a text label instead of the image. Where the bar
+  // shows the image this does nothing.
+  virtual void setThemedIconName(const std::string& name) = 0;
   // Target and action in one: runs on the main thread when the button fires.
   virtual void setAction(std::function<void()> action) = 0;
   // Which mouse-button releases fire the action; the left release alone until set.

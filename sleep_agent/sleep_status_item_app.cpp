@@ -9,6 +9,9 @@ namespace agent {
 namespace {
 
 const platform::Font kTitleFont{platform::FontFace::system, 12.5, platform::FontWeight::semibold};
+// The theme's icon for the screen saver and sleep settings, for bars that show
+// one beside a label.
+constexpr const char* kThemedIconName = "preferences-desktop-screensaver";
 
 }  // namespace
 
@@ -34,6 +37,7 @@ void SleepStatusItemApp::applicationDidFinishLaunching() {
     });
   }
   if (auto* button = item->button()) button->setFont(kTitleFont);
+  if (auto* button = item->button()) button->setThemedIconName(kThemedIconName);
   item->setVisible(true);
   statusItem = std::move(item);
   // Shown before observing: a notification cannot race the first display.

@@ -19,6 +19,8 @@ constexpr double kRefreshIntervalSeconds = 1.0;
 constexpr double kStatusItemPadding = 6.0;
 
 constexpr const char* kHeadingTitle = "Velmora · 网速显示";
+// The theme's icon for network traffic, for bars that show one beside a label.
+constexpr const char* kThemedIconName = "network-transmit-receive";
 constexpr const char* kOpenMainWindowTitle = "打开主界面";
 constexpr const char* kQuitTitle = "关闭网速显示";
 // Menu entries have no keyboard shortcuts.
@@ -84,6 +86,7 @@ void NetworkSpeedStatusItemApp::buildStatusItem() {
   // when the item has none.
   if (auto* button = item->button()) button->setImagePosition(platform::ImagePosition::imageOnly);
   if (auto* button = item->button()) button->setToolTip(kHeadingTitle);
+  if (auto* button = item->button()) button->setThemedIconName(kThemedIconName);
   if (auto* button = item->button()) {
     button->setAction(weakly(weak_from_this(), &App::statusItemClicked));
   }

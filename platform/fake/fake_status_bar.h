@@ -52,8 +52,10 @@ class FakeButton : public StatusBarButton {
   void setTitle(const std::string& newTitle) override;
   void setFont(const Font& newFont) override;
   void setToolTip(const std::string& newToolTip) override;
-  // Recorded only: the call log stays what the image and the tooltip make it.
+  // These two are recorded only: the call log stays what the image and the
+  // tooltip make it.
   void setCompactReading(const std::vector<CompactLine>& lines) override { compactReading = lines; }
+  void setThemedIconName(const std::string& name) override { themedIconName = name; }
   void setAction(std::function<void()> newAction) override;
   void sendActionOn(std::uint64_t mask) override;
   void performClick() override;
@@ -69,6 +71,7 @@ class FakeButton : public StatusBarButton {
   std::optional<Font> font;
   std::string toolTip;
   std::vector<CompactLine> compactReading;
+  std::string themedIconName;
   std::function<void()> action;
   std::uint64_t actionMask = kEventMaskLeftMouseUp;
 

@@ -4,8 +4,6 @@
 #include <cmath>
 #include <utility>
 
-#include <pango/pangocairo.h>
-
 #include "platform/linux/text_engine.h"
 #include "platform/linux/tray_backdrop.h"
 
@@ -44,14 +42,13 @@ void CairoImage::fill(const platform::Color& color) {
 void CairoImage::drawText(const std::string& text, platform::Point at, const platform::Font& font,
                           const platform::Color& color) {
   if (!std::isfinite(at.x) || !std::isfinite(at.y)) return;
-  PangoLayoutPtr layout = engine->layout(text, font);
-  if (!layout) return;
+  std::shared_ptr<const ShapedText> shaped = engine->shaped(text, font);
+  if (!shaped) return;
   // The caller's y grows upward from the bottom edge and names the line box's
   // lower edge; cairo's grows downward and wants the box's top.
-  const double lineHeight = TextEngine::logicalSize(layout.get()).height;
-  const double top = imageSize.height - at.y - lineHeight;
+  const double top = imageSize.height - at.y - shaped->logicalSize().height;
   operations.emplace_back(
-      TextOperation{text, font, std::move(layout), at.x, top, sanitized(color)});
+      TextOperation{text, font, std::move(shaped), at.x, top, sanitized(color)});
 }
 
 bool CairoImage::drawsSameAs(const CairoImage& other) const {
@@ -90,8 +87,7 @@ void CairoImage::paint(cairo_t* cairo, const FillOperation& operation) {
 
 void CairoImage::paint(cairo_t* cairo, const TextOperation& operation) {
   setSource(cairo, operation.color);
-  cairo_move_to(cairo, operation.left, operation.top);
-  pango_cairo_show_layout(cairo, operation.layout.get());
+  operation.shaped->draw(cairo, operation.left, operation.top);
 }
 
 }  // namespace platform::linuxdesktop

@@ -11,11 +11,12 @@
 
 namespace platform::linuxdesktop {
 
+class ShapedText;
 class TextEngine;
 
 // An image kept as the list of its drawing operations, so that it can be
 // rendered sharply at any scale: a tray host asks for scale 1 and 2. Texts are
-// laid out once, when drawn.
+// shaped by the text engine, which keeps them for the next image, when drawn.
 // Fonts, colours and positions stay exactly as asked.
 class CairoImage : public platform::Image {
  public:
@@ -54,10 +55,10 @@ class CairoImage : public platform::Image {
     bool operator==(const FillOperation&) const = default;
   };
   struct TextOperation {
-    // The layout of the text in the font, which draws it.
+    // The text shaped in the font, which draws it.
     std::string text;
     platform::Font font;
-    PangoLayoutPtr layout;
+    std::shared_ptr<const ShapedText> shaped;
     // Top-left corner of the line box, in cairo's y-down coordinates.
     double left = 0.0;
     double top = 0.0;

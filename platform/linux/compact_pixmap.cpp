@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include <pango/pangocairo.h>
-
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/text_engine.h"
 #include "platform/linux/title_pixmap.h"
@@ -31,10 +29,9 @@ platform::Color lightened(const platform::Color& color) {
 
 // Draws the text's ink centred in the box, as high as its font makes it and
 // at most as wide as the box.
-void drawFitted(cairo_t* cairo, PangoLayout* layout, double left, double top, double width,
+void drawFitted(cairo_t* cairo, const ShapedText& text, double left, double top, double width,
                 double height) {
-  PangoRectangle ink{};
-  pango_layout_get_extents(layout, &ink, nullptr);
+  const PangoRectangle& ink = text.inkExtents();
   const double inkWidth = static_cast<double>(ink.width) / PANGO_SCALE;
   const double inkHeight = static_cast<double>(ink.height) / PANGO_SCALE;
   if (!(inkWidth > 0) || !(inkHeight > 0)) return;
@@ -42,9 +39,8 @@ void drawFitted(cairo_t* cairo, PangoLayout* layout, double left, double top, do
   cairo_save(cairo);
   cairo_translate(cairo, left + (width - inkWidth * narrowing) / 2, top + (height - inkHeight) / 2);
   cairo_scale(cairo, narrowing, 1.0);
-  cairo_move_to(cairo, -static_cast<double>(ink.x) / PANGO_SCALE,
-                -static_cast<double>(ink.y) / PANGO_SCALE);
-  pango_cairo_show_layout(cairo, layout);
+  text.draw(cairo, -static_cast<double>(ink.x) / PANGO_SCALE,
+            -static_cast<double>(ink.y) / PANGO_SCALE);
   cairo_restore(cairo);
 }
 
@@ -64,11 +60,12 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
   const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
                             platform::FontWeight::semibold};
   for (std::size_t row = 0; row < lines.size(); ++row) {
-    const PangoLayoutPtr layout = trayTextEngine()->layout(lines[row].text, font);
-    if (!layout) continue;
+    const std::shared_ptr<const ShapedText> shaped =
+        trayTextEngine()->shaped(lines[row].text, font);
+    if (!shaped) continue;
     const platform::Color color = lightened(lines[row].cueColor);
     cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
-    drawFitted(cairo.get(), layout.get(), kMargin,
+    drawFitted(cairo.get(), *shaped, kMargin,
                kMargin + static_cast<double>(row) * (rowHeight + kRowGap),
                kCompactSide - 2 * kMargin, rowHeight);
   }

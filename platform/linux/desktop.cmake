@@ -12,17 +12,20 @@ add_library(platform_linux STATIC
   ${CMAKE_CURRENT_LIST_DIR}/linux_running_applications.cpp
   ${CMAKE_CURRENT_LIST_DIR}/notification_wire.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_button.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sni_change_announcer.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/variant_bytes.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sni_published_properties.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_dbus_object.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/sni_icon_pixmaps.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sni_item_properties.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/sni_property_pipeline.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_status_bar.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_status_item.cpp
   ${CMAKE_CURRENT_LIST_DIR}/sni_watcher_registration.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tray_host_watch.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/tray_shape_file.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/variant_bytes.cpp
   ${CMAKE_CURRENT_LIST_DIR}/x11_window_activation.cpp
+  # The tray-host adaptation (see tray_adaptation.h); its pictures and host
+  # table are in platform_linux_system.
+  ${CMAKE_CURRENT_LIST_DIR}/tray_adaptation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tray_host_watch.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tray_pictures.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/tray_shape_file.cpp
 )
 target_link_libraries(platform_linux
   PUBLIC platform_seam platform_linux_system platform_posix

@@ -42,7 +42,9 @@ using CairoPtr = std::unique_ptr<cairo_t, Deleter<cairo_destroy>>;
 using CairoSurfacePtr = std::unique_ptr<cairo_surface_t, Deleter<cairo_surface_destroy>>;
 using CairoFontOptionsPtr =
     std::unique_ptr<cairo_font_options_t, Deleter<cairo_font_options_destroy>>;
+using CairoScaledFontPtr = std::unique_ptr<cairo_scaled_font_t, Deleter<cairo_scaled_font_destroy>>;
 using PangoLayoutPtr = GObjectPtr<PangoLayout>;
+using PangoLayoutIterPtr = std::unique_ptr<PangoLayoutIter, Deleter<pango_layout_iter_free>>;
 using PangoFontDescriptionPtr =
     std::unique_ptr<PangoFontDescription, Deleter<pango_font_description_free>>;
 using PangoAttrListPtr = std::unique_ptr<PangoAttrList, Deleter<pango_attr_list_unref>>;

@@ -14,9 +14,8 @@ PangoGraphics::PangoGraphics(std::shared_ptr<TextEngine> engine) : engine(std::m
 PangoGraphics::~PangoGraphics() = default;
 
 double PangoGraphics::textWidth(const std::string& text, const platform::Font& font) {
-  const PangoLayoutPtr layout = engine->layout(text, font);
-  if (!layout) return 0.0;
-  return TextEngine::logicalSize(layout.get()).width;
+  const std::shared_ptr<const ShapedText> shaped = engine->shaped(text, font);
+  return shaped ? shaped->logicalSize().width : 0.0;
 }
 
 std::shared_ptr<platform::Image> PangoGraphics::newImage(platform::Size size) {

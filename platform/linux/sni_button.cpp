@@ -17,42 +17,70 @@ bool samePicture(const platform::Image* a, const platform::Image* b) {
   return first != nullptr && second != nullptr && first->drawsSameAs(*second);
 }
 
+std::uint64_t releaseMaskOf(int eventType) {
+  switch (eventType) {
+    case platform::kEventTypeLeftMouseUp:
+      return platform::kEventMaskLeftMouseUp;
+    case platform::kEventTypeRightMouseUp:
+      return platform::kEventMaskRightMouseUp;
+    case platform::kEventTypeOtherMouseUp:
+      return platform::kEventMaskOtherMouseUp;
+    default:
+      return 0;
+  }
+}
+
 }  // namespace
 
-SniButton::SniButton(std::function<void(Change)> changed) : changed(std::move(changed)) {}
+SniButton::SniButton(SniPropertyPipeline& pipeline, CurrentEvent& events)
+    : pipeline(pipeline), events(events) {}
 
 void SniButton::setImage(std::shared_ptr<platform::Image> newImage) {
   const bool same = samePicture(image.get(), newImage.get());
   image = std::move(newImage);
-  if (!same) changed(Change::image);
+  showImage(!same);
 }
 
 void SniButton::setImagePosition(platform::ImagePosition position) {
-  if (std::exchange(imagePosition, position) != position) changed(Change::image);
+  if (std::exchange(imagePosition, position) != position) showImage(true);
+}
+
+void SniButton::showImage(bool changed) {
+  const bool hidden = imagePosition == platform::ImagePosition::noImage;
+  pipeline.editContent().image = hidden ? nullptr : image;
+  if (changed) pipeline.changed(TrayChange::image);
 }
 
 void SniButton::setTitle(const std::string& title) {
-  if (currentTitle == title) return;
-  currentTitle = title;
-  changed(Change::title);
+  if (pipeline.content().title == title) return;
+  pipeline.editContent().title = title;
+  pipeline.changed(TrayChange::title);
 }
 
 void SniButton::setFont(const platform::Font& font) {
-  if (std::exchange(currentFont, font) != font) changed(Change::title);
+  if (std::exchange(pipeline.editContent().font, font) != font) {
+    pipeline.changed(TrayChange::title);
+  }
 }
 
 void SniButton::setToolTip(const std::string& toolTip) {
-  if (currentToolTip == toolTip) return;
-  currentToolTip = toolTip;
-  changed(Change::toolTip);
+  if (pipeline.content().toolTip == toolTip) return;
+  pipeline.editContent().toolTip = toolTip;
+  pipeline.changed(TrayChange::toolTip);
 }
 
 void SniButton::setCompactReading(const std::vector<platform::CompactLine>& lines) {
   // Set on every refresh and mostly unchanged: only a change is worth a
   // redraw.
-  if (lines == currentReading) return;
-  currentReading = lines;
-  changed(Change::compactReading);
+  if (pipeline.content().compactReading == lines) return;
+  pipeline.editContent().compactReading = lines;
+  pipeline.changed(TrayChange::compactReading);
+}
+
+void SniButton::setThemedIconName(const std::string& name) {
+  if (pipeline.content().themedIconName == name) return;
+  pipeline.editContent().themedIconName = name;
+  pipeline.changed(TrayChange::themedIconName);
 }
 
 void SniButton::setAction(std::function<void()> newAction) { action = std::move(newAction); }
@@ -63,18 +91,15 @@ void SniButton::performClick() {
   if (!menuAttached) fire();
 }
 
-void SniButton::click(std::uint64_t releaseMask) {
+void SniButton::hostClicked(int eventType) {
   // While a menu is attached a click belongs to the menu, which the host opens.
-  if (menuAttached || (actionMask & releaseMask) == 0) return;
+  if (menuAttached || (actionMask & releaseMaskOf(eventType)) == 0) return;
+  // Tray hosts send no modifier keys.
+  const CurrentEvent::Scope scope{events, platform::Event{eventType, 0}};
   fire();
 }
 
 void SniButton::setMenuAttached(bool attached) { menuAttached = attached; }
-
-const platform::Image* SniButton::shownImage() const {
-  if (imagePosition == platform::ImagePosition::noImage) return nullptr;
-  return image.get();
-}
 
 void SniButton::fire() {
   // A copy: the action may replace itself while it runs.

@@ -1,12 +1,9 @@
 #include "platform/linux/sni_dbus_object.h"
 
-#include <algorithm>
 #include <cstring>
 #include <utility>
-#include <vector>
 
 #include "platform/application.h"
-#include "platform/linux/variant_bytes.h"
 
 namespace platform::linuxdesktop {
 
@@ -54,11 +51,6 @@ GDBusInterfaceInfo* interfaceInfo() {
 
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
 
-// A full reference to a full or floating one; null stays null.
-GVariant* takeRef(GVariant* value) {
-  return value == nullptr ? nullptr : g_variant_take_ref(value);
-}
-
 // The AppKit release type of a click method, 0 for one that is no click.
 int releaseTypeOf(const gchar* method) {
   if (std::strcmp(method, "Activate") == 0) return platform::kEventTypeLeftMouseUp;
@@ -70,14 +62,15 @@ int releaseTypeOf(const gchar* method) {
 }  // namespace
 
 SniDbusObject::SniDbusObject(GDBusConnection* connection, std::string objectPath,
-                             SniObjectHandler& handler)
+                             Snapshot properties, std::function<void(int eventType)> clicked)
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       objectPath(std::move(objectPath)),
-      handler(handler),
-      published(connection, this->objectPath, kInterface) {
-  // Without get_property GDBus hands Get and GetAll to methodCall, which
-  // builds GetAll's answer directly: GDBus's own assembly of it costs several
-  // times more, and hosts ask for it after every change signal.
+      properties(std::move(properties)),
+      clicked(std::move(clicked)) {
+  // Without get_property GDBus hands Get and GetAll of this interface to
+  // methodCall, which answers them from the snapshot: GDBus's own assembly of
+  // GetAll costs several times more, and hosts ask for it after every change
+  // signal.
   static const GDBusInterfaceVTable vtable = {.method_call = &SniDbusObject::methodCall,
                                               .get_property = nullptr,
                                               .set_property = nullptr,
@@ -89,20 +82,12 @@ SniDbusObject::SniDbusObject(GDBusConnection* connection, std::string objectPath
   registration = ObjectRegistrationId{connection, id};
 }
 
-void SniDbusObject::emit(const char* member, GVariant* parameters) {
-  g_dbus_connection_emit_signal(connection.get(), nullptr, objectPath.c_str(), kInterface, member,
-                                parameters, nullptr);
-}
-
-void SniDbusObject::publishProperties() {
-  if (publishedIsCurrent) return;
-  published.publish(allProperties());
-  publishedIsCurrent = true;
-}
-
-void SniDbusObject::withdrawProperties() {
-  published.withdraw();
-  publishedIsCurrent = false;
+void SniDbusObject::publish(const Snapshot& next, const Snapshot& before) {
+  properties = next;
+  next->announceChangesSince(*before, [this](const char* member, GVariant* parameters) {
+    g_dbus_connection_emit_signal(connection.get(), nullptr, objectPath.c_str(), kInterface, member,
+                                  parameters, nullptr);
+  });
 }
 
 void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*,
@@ -123,7 +108,7 @@ void SniDbusObject::methodCall(GDBusConnection*, const gchar*, const gchar*,
   // Answer first: the action may end the application, and the reply must
   // already be queued when termination flushes the connection.
   g_dbus_method_invocation_return_value(invocation, nullptr);
-  if (releaseType != 0) self->handler.clicked(releaseType);
+  if (releaseType != 0) self->clicked(releaseType);
 }
 
 void SniDbusObject::answerProperties(const gchar* method, GVariant* parameters,
@@ -131,50 +116,18 @@ void SniDbusObject::answerProperties(const gchar* method, GVariant* parameters,
   // GDBus has already checked the interface and, for Get, that the property
   // exists and is readable; every property is read-only, so no Set gets here.
   if (std::strcmp(method, "GetAll") == 0) {
-    // The answer holds the current values: the next reads can be answered
-    // from it until something changes.
-    GVariant* all = allProperties();
-    published.publish(all);
-    publishedIsCurrent = true;
-    g_dbus_method_invocation_return_value(invocation, all);
+    g_dbus_method_invocation_return_value(invocation, properties->all());
     return;
   }
   const gchar* name = nullptr;
   g_variant_get_child(parameters, 1, "&s", &name);
-  const VariantPtr value{std::strcmp(method, "Get") == 0 ? takeRef(handler.property(name))
-                                                         : nullptr};
-  if (!value) {
+  GVariant* value = std::strcmp(method, "Get") == 0 ? properties->value(name) : nullptr;
+  if (value == nullptr) {
     g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY,
                                           "No such property: %s", name);
     return;
   }
-  g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value.get()));
-}
-
-GVariant* SniDbusObject::allProperties() {
-  const GDBusInterfaceInfo* info = interfaceInfo();
-  std::vector<VariantPtr> values;
-  for (GDBusPropertyInfo** property = info->properties; *property != nullptr; ++property) {
-    values.emplace_back(takeRef(handler.property((*property)->name)));
-  }
-  // Hosts read everything again after each change signal, often twice for
-  // one change: an answer is built only when some value differs.
-  const bool unchanged =
-      answer &&
-      std::equal(values.begin(), values.end(), answeredValues.begin(), answeredValues.end(),
-                 [](const auto& a, const auto& b) { return sameBytes(a.get(), b.get()); });
-  if (unchanged) return answer.get();
-  std::vector<GVariant*> entries;
-  for (std::size_t index = 0; index < values.size(); ++index) {
-    // A property without a value is left out, as GDBus would.
-    if (!values[index]) continue;
-    entries.push_back(g_variant_new_dict_entry(g_variant_new_string(info->properties[index]->name),
-                                               g_variant_new_variant(values[index].get())));
-  }
-  GVariant* all = g_variant_new_array(G_VARIANT_TYPE("{sv}"), entries.data(), entries.size());
-  answer.reset(g_variant_ref_sink(g_variant_new_tuple(&all, 1)));
-  answeredValues = std::move(values);
-  return answer.get();
+  g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value));
 }
 
 }  // namespace platform::linuxdesktop

@@ -1,47 +1,36 @@
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include <gio/gio.h>
 
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/glib_ids.h"
-#include "platform/linux/sni_published_properties.h"
+#include "platform/linux/sni_item_properties.h"
 
 namespace platform::linuxdesktop {
 
-// What the exported object asks of the status item behind it.
-class SniObjectHandler {
- public:
-  virtual ~SniObjectHandler() = default;
-  // The current value of one of the interface's properties (a full or
-  // floating reference); null for a name the interface does not have.
-  virtual GVariant* property(std::string_view name) = 0;
-  // A click reported by a host, as the AppKit type of the mouse release
-  // (platform::kEventType...). Runs after the host's call has been answered.
-  virtual void clicked(int eventType) = 0;
-};
-
-// The org.kde.StatusNotifierItem object of one item on a connection, with its
-// properties. Every method call is answered: the four methods with an empty reply (Scroll is
-// accepted and ignored), anything else with an error naming what was rejected.
+// The org.kde.StatusNotifierItem object of one item on a connection. Get and
+// GetAll of its interface are answered from the snapshot of its properties
+// last published; every method call is answered: the four methods with an
+// empty reply (Scroll is accepted and ignored), anything else with an error
+// naming what was rejected.
 class SniDbusObject {
  public:
   static constexpr const char* kInterface = "org.kde.StatusNotifierItem";
+  using Snapshot = std::shared_ptr<const SniItemProperties>;
 
-  // Registers at objectPath; the handler is borrowed and must outlive the object.
-  SniDbusObject(GDBusConnection* connection, std::string objectPath, SniObjectHandler& handler);
+  // Registers at objectPath with the first snapshot. clicked gets a host's
+  // click as the AppKit type of the mouse release (platform::kEventType...),
+  // after the host's call has been answered.
+  SniDbusObject(GDBusConnection* connection, std::string objectPath, Snapshot properties,
+                std::function<void(int eventType)> clicked);
 
-  // Emits one of the interface's signals from this object. parameters may be
-  // null or floating.
-  void emit(const char* member, GVariant* parameters);
-  // Lets GDBus's thread answer property reads with the current values, or
-  // stops it: see SniPublishedProperties. Publish only when every value the
-  // handler gives is current, withdraw as soon as one may have changed.
-  void publishProperties();
-  void withdrawProperties();
+  // Answers from `next` from now on and tells hosts what changed since
+  // `before` (see SniItemProperties::announceChangesSince).
+  void publish(const Snapshot& next, const Snapshot& before);
   bool isRegistered() const { return static_cast<bool>(registration); }
   const std::string& path() const { return objectPath; }
 
@@ -52,20 +41,12 @@ class SniDbusObject {
   // Get and GetAll of the properties interface; every property is read-only.
   void answerProperties(const gchar* method, GVariant* parameters,
                         GDBusMethodInvocation* invocation);
-  // GetAll's answer, an (a{sv}) borrowed until the next call.
-  GVariant* allProperties();
 
   GObjectPtr<GDBusConnection> connection;
   std::string objectPath;
-  SniObjectHandler& handler;
+  Snapshot properties;
+  std::function<void(int)> clicked;
   ObjectRegistrationId registration;
-  SniPublishedProperties published;
-  // Whether nothing was withdrawn since the last publication.
-  bool publishedIsCurrent = false;
-  // The last GetAll answer and the values it holds, in the interface's order
-  // of properties (null for one left out).
-  VariantPtr answer;
-  std::vector<VariantPtr> answeredValues;
 };
 
 }  // namespace platform::linuxdesktop

@@ -13,17 +13,7 @@ SniStatusBar::SniStatusBar(GDBusConnection* connection, std::string programName,
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
       programName(std::move(programName)),
       events(events),
-      shapeFile(environment, [this] { presentToItems(); }),
-      hostWatch(
-          connection,
-          [this] {
-            hostProgram.reset();
-            presentToItems();
-          },
-          [this](std::optional<std::string> program) {
-            hostProgram = std::move(program);
-            presentToItems();
-          }) {}
+      host(connection, environment, [this] { presentToItems(); }) {}
 
 std::shared_ptr<platform::StatusItem> SniStatusBar::statusItem(double length) {
   ++itemCount;
@@ -36,8 +26,7 @@ std::shared_ptr<platform::StatusItem> SniStatusBar::statusItem(double length) {
 }
 
 void SniStatusBar::presentToItems() {
-  std::optional<TrayPresentation> presentation;
-  if (hostProgram) presentation = presentationFor(*hostProgram, shapeFile.shape());
+  const std::optional<TrayPresentation> presentation = host.presentation();
   for (const std::weak_ptr<SniStatusItem>& held : items) {
     if (const std::shared_ptr<SniStatusItem> item = held.lock()) item->present(presentation);
   }

@@ -11,8 +11,7 @@
 #include "platform/linux/current_event.h"
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/sni_status_item.h"
-#include "platform/linux/tray_host_watch.h"
-#include "platform/linux/tray_shape_file.h"
+#include "platform/linux/tray_adaptation.h"
 #include "platform/status_bar.h"
 
 namespace platform::linuxdesktop {
@@ -24,9 +23,8 @@ namespace platform::linuxdesktop {
 // its connection, so they live at /StatusNotifierItem/<n> and /MenuBar/<n>
 // and register their object path, which hosts pair with the sender.
 //
-// The bar follows the tray host and the user's shape file and gives every
-// item the presentation they make (see presentationFor), again whenever the
-// watcher's owner or the file changes.
+// The bar follows the tray host (see TrayHost) and gives every item the
+// presentation it makes, again whenever it changes.
 class SniStatusBar : public platform::StatusBar {
  public:
   // The connection must be the process's shared session-bus connection; the
@@ -49,10 +47,7 @@ class SniStatusBar : public platform::StatusBar {
   CurrentEvent& events;
   int itemCount = 0;
   std::vector<std::weak_ptr<SniStatusItem>> items;
-  // Absent while the watcher's owner is being identified or there is none.
-  std::optional<std::optional<std::string>> hostProgram;
-  TrayShapeFile shapeFile;
-  TrayHostWatch hostWatch;
+  TrayHost host;
 };
 
 }  // namespace platform::linuxdesktop

@@ -3,8 +3,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <string_view>
-#include <utility>
 
 #include <gio/gio.h>
 
@@ -13,10 +11,10 @@
 #include "platform/linux/dbusmenu_menu.h"
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/sni_button.h"
-#include "platform/linux/sni_change_announcer.h"
 #include "platform/linux/sni_dbus_object.h"
+#include "platform/linux/sni_property_pipeline.h"
 #include "platform/linux/sni_watcher_registration.h"
-#include "platform/linux/tray_presentation.h"
+#include "platform/linux/tray_adaptation.h"
 #include "platform/status_bar.h"
 
 namespace platform::linuxdesktop {
@@ -29,20 +27,14 @@ struct SniItemAddress {
   std::string service;     // what the watcher is given
 };
 
-// A status item as a StatusNotifierItem on the session bus (see
-// SniDbusObject): the button is drawn into its icon, a secondary-click menu is
-// served with dbusmenu, and hosts' clicks run the button's action. The item
-// is visible from the start; hidden, its status is Passive. The length has no
-// tray form and is only kept.
-//
-// What hosts are shown follows the tray host's presentation (see
-// TrayPresentation): the picture's shape; XAyatanaLabel with the compact
-// reading's lines (cue and text, one space apart) or else the title, and
-// XAyatanaLabelGuide with the widest texts, both declared only when the label
-// is wanted and not empty; IconName, a freedesktop icon for the program, only
-// for hosts that draw no pixmap. The item registers with a watcher only once
-// its host's presentation is known.
-class SniStatusItem : public platform::StatusItem, private SniObjectHandler {
+// A status item as a StatusNotifierItem on the session bus: the button's
+// content goes through the property pipeline (SniPropertyPipeline, which asks
+// the tray-host adaptation what each host is shown) to the object hosts read
+// (SniDbusObject); a secondary-click menu is served with dbusmenu, and hosts'
+// clicks run the button's action. The item is visible from the start; hidden,
+// its status is Passive. The length has no tray form and is only kept. The
+// item registers with a watcher only once its host's presentation is known.
+class SniStatusItem : public platform::StatusItem {
  public:
   // The connection must be the process's shared session-bus connection (the
   // menu server finds it by itself); the events are borrowed and must outlive
@@ -67,32 +59,15 @@ class SniStatusItem : public platform::StatusItem, private SniObjectHandler {
   void present(std::optional<TrayPresentation> presentation);
 
  private:
-  GVariant* property(std::string_view name) override;
-  void clicked(int eventType) override;
-  VariantPtr compute(SniAnnounced property) const;
-  void announce(SniAnnounced property, GVariant* value);
   bool readyToRegister() const;
-  void buttonChanged(SniButton::Change change);
-  // Marks a property to be announced; property reads go to the main thread
-  // until the change is announced.
-  void markStale(SniAnnounced property);
-  TrayPresentation shown() const { return presentation.value_or(TrayPresentation{}); }
-  // The label and its guide; empty when none is declared.
-  std::pair<std::string, std::string> label() const;
 
   GObjectPtr<GDBusConnection> connection;
   SniItemAddress address;
-  std::string programName;
-  CurrentEvent& events;
   double itemLength = 0.0;
-  bool visible = true;
-  std::optional<TrayPresentation> presentation;
   std::shared_ptr<platform::Menu> attachedMenu;
   std::shared_ptr<DbusmenuMenu> secondaryClickMenu;
-  SniButton model{[this](SniButton::Change change) { buttonChanged(change); }};
-  SniChangeAnnouncer announcer{
-      [this](SniAnnounced property) { return compute(property); },
-      [this](SniAnnounced property, GVariant* value) { announce(property, value); }};
+  SniPropertyPipeline pipeline;
+  SniButton model;
   SniDbusObject object;
   std::unique_ptr<DbusmenuExport> menuExport;
   SniWatcherRegistration registration;

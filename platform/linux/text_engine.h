@@ -1,19 +1,67 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
+
+#include <cairo.h>
 
 #include "platform/graphics.h"
 #include "platform/linux/glib_handles.h"
 
 namespace platform::linuxdesktop {
 
+// One text shaped in one font: the glyphs Pango chose and placed, kept with
+// the cairo fonts that draw them, so that drawing it again, at any scale, is a
+// few cairo calls. Immutable once made.
+class ShapedText {
+ public:
+  explicit ShapedText(PangoLayout* layout);
+
+  // The line box's size in points.
+  platform::Size logicalSize() const {
+    return {.width = static_cast<double>(logical.width) / PANGO_SCALE,
+            .height = static_cast<double>(logical.height) / PANGO_SCALE};
+  }
+  // Where ink falls, in Pango units from the line box's top-left corner.
+  const PangoRectangle& inkExtents() const { return ink; }
+
+  // Draws the glyphs in the current source with the top-left corner of the
+  // line box at (left, top) of the user space, pixel for pixel as
+  // pango_cairo_show_layout draws the layout from there. Leaves the current
+  // point at (left, top).
+  void draw(cairo_t* cairo, double left, double top) const;
+
+ private:
+  struct Glyph {
+    unsigned long index = 0;
+    // From the run's origin, in Pango units.
+    int x = 0;
+    int y = 0;
+  };
+  // Glyphs of one font.
+  struct Run {
+    CairoScaledFontPtr font;
+    // The baseline's start from the line box's top-left corner, in Pango units.
+    int x = 0;
+    int y = 0;
+    std::vector<Glyph> glyphs;
+  };
+
+  PangoRectangle ink{};
+  PangoRectangle logical{};
+  std::vector<Run> runs;
+  // Kept only for a text with a character no font has: Pango draws its box.
+  PangoLayoutPtr unknownGlyphs;
+};
+
 // Lays texts out with Pango for measuring and for drawing with cairo, in one
 // font map and context of its own. Sizes are at 72 dpi, so one point is one
 // pixel at scale 1. Hinting is off and glyph positions are not rounded, so a
-// text measures the same at every scale and widths keep their fractions.
+// text measures the same at every scale and widths keep their fractions:
+// one shaping serves every scale.
 //
 // Fonts: the face is fontconfig's "system-ui", and Pango falls back through
 // fontconfig for characters it lacks (CJK, arrows, box drawing). Medium is
@@ -24,32 +72,30 @@ namespace platform::linuxdesktop {
 class TextEngine {
  public:
   static constexpr double kMaximumFontSize = 1000.0;
+  // Shaped texts kept for texts drawn again: a refresh draws the same labels,
+  // arrows and most values as the last one. A kept text stays right because
+  // the context never changes after construction.
+  static constexpr std::size_t kCachedTexts = 32;
 
   TextEngine();
 
-  // Layouts kept for texts laid out again: measuring and then drawing a text,
-  // or the same label every refresh, shapes it once. A kept layout stays
-  // right because the context never changes after construction.
-  static constexpr std::size_t kCachedLayouts = 32;
+  // The text shaped in the font; nullptr when the font's size is not a
+  // number in (0, kMaximumFontSize]. Text that is not UTF-8 is repaired, and
+  // a NUL character ends the text. The same text in the same font gives the
+  // same object while it is among the last kCachedTexts asked for.
+  std::shared_ptr<const ShapedText> shaped(const std::string& text, const platform::Font& font);
 
-  // A layout of the text in the font; nullptr when the font's size is not a
-  // number in (0, kMaximumFontSize]. Text that is not UTF-8 is repaired, and a
-  // NUL character ends the text. The same text in the same font gives the same
-  // layout while it is among the last kCachedLayouts asked for, so callers
-  // share layouts and must never change one.
+  // A new layout of the text in the font, which the shaped text is made
+  // from; nullptr for a font shaped() refuses.
   PangoLayoutPtr layout(const std::string& text, const platform::Font& font);
 
-  // The layout's logical size in points.
-  static platform::Size logicalSize(PangoLayout* layout);
-
  private:
-  struct CachedLayout {
+  struct CachedText {
     std::string text;
     platform::Font font;
-    PangoLayoutPtr layout;
+    std::shared_ptr<const ShapedText> shaped;
   };
 
-  PangoLayoutPtr newLayout(const std::string& text, const platform::Font& font);
   const PangoFontDescription* description(const platform::Font& font);
 
   GObjectPtr<PangoFontMap> fontMap;
@@ -57,7 +103,7 @@ class TextEngine {
   // Descriptions made so far, one per font; the agents use a handful.
   std::vector<std::pair<platform::Font, PangoFontDescriptionPtr>> descriptions;
   // The most recently asked for last.
-  std::vector<CachedLayout> layouts;
+  std::vector<CachedText> texts;
 };
 
 }  // namespace platform::linuxdesktop

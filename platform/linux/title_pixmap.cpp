@@ -20,8 +20,8 @@ const std::shared_ptr<TextEngine>& trayTextEngine() {
 
 Pixmap renderTitle(const std::string& title, const platform::Font& font, double scale) {
   const std::shared_ptr<TextEngine>& engine = trayTextEngine();
-  const PangoLayoutPtr layout = engine->layout(title, font);
-  const platform::Size text = layout ? TextEngine::logicalSize(layout.get()) : platform::Size{};
+  const std::shared_ptr<const ShapedText> shaped = engine->shaped(title, font);
+  const platform::Size text = shaped ? shaped->logicalSize() : platform::Size{};
   CairoImage image({.width = std::ceil(text.width) + 2 * kTitlePadding, .height = kTitleHeight},
                    engine);
   image.drawText(title, {.x = kTitlePadding, .y = (kTitleHeight - text.height) / 2}, font, kWhite);

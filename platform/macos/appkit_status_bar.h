@@ -22,6 +22,7 @@ class AppKitStatusBarButton final : public platform::StatusBarButton {
   void setFont(const platform::Font& font) override;
   void setToolTip(const std::string& toolTip) override;
   void setCompactReading(const std::vector<platform::CompactLine>& lines) override;
+  void setThemedIconName(const std::string& name) override;
   void setAction(std::function<void()> action) override;
   void sendActionOn(std::uint64_t mask) override;
   void performClick() override;

@@ -33,6 +33,9 @@ void AppKitStatusBarButton::setToolTip(const std::string& toolTip) {
 // The menu bar shows the image at its own width: no compact form is needed.
 void AppKitStatusBarButton::setCompactReading(const std::vector<platform::CompactLine>&) {}
 
+// The menu bar shows the image: a themed icon has no use there.
+void AppKitStatusBarButton::setThemedIconName(const std::string&) {}
+
 void AppKitStatusBarButton::setAction(std::function<void()> action) {
   target = [[VelmoraActionTarget alloc] initWithCallback:std::move(action)];
   [button setTarget:target];

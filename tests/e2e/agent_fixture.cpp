@@ -1,50 +1,17 @@
 #include "tests/e2e/agent_fixture.h"
 
 #include <signal.h>
-#include <sys/stat.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace e2e {
-namespace {
-
-// A session bus that takes connections from any user ID.
-constexpr const char* kEveryoneBus =
-    R"(<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
-<policy context="default"><allow user="*"/><allow own="*"/><allow eavesdrop="true"/>
-<allow send_destination="*" eavesdrop="true"/></policy></busconfig>)";
-
-}  // namespace
 
 void AgentFixture::SetUp() {
-  temp = std::make_unique<test_support::TempDir>("velmora-e2e");
-  ASSERT_FALSE(temp->path().empty());
-  home = temp->path();
-  // An agent run as another user must be able to enter its HOME.
-  if (busForEveryone) chmod(home.c_str(), 0755);
-  mkdir((home + "/runtime").c_str(), 0700);
-  const char* path = std::getenv("PATH");
-  environment = {std::string{"PATH="} + (path != nullptr ? path : "/usr/bin:/bin"), "HOME=" + home,
-                 "XDG_CONFIG_HOME=" + home + "/config", "XDG_RUNTIME_DIR=" + home + "/runtime",
-                 "LANG=C.UTF-8"};
-  if (!display.empty()) environment.push_back("DISPLAY=" + display);
-  for (const std::string name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "LSAN_OPTIONS"}) {
-    const char* value = std::getenv(name.c_str());
-    // The table of suppressions used is not printed: an agent's standard
-    // error must stay empty.
-    const char* more = name == "LSAN_OPTIONS" ? ":print_suppressions=0" : "";
-    if (value != nullptr) environment.push_back(name + "=" + value + more);
-  }
-  Strings daemon = {"dbus-daemon", "--nofork", "--print-address", "--session"};
-  if (busForEveryone) daemon.back() = "--config-file=" + writeFile("bus.conf", kEveryoneBus);
-  bus = std::make_unique<Process>(daemon, environment);
-  const auto line = bus->next([](const std::string& text) { return !text.empty(); }, 10s);
-  ASSERT_TRUE(line) << "the private dbus-daemon did not start";
-  address = *line;
-  environment.push_back("DBUS_SESSION_BUS_ADDRESS=" + address);
+  session = std::make_unique<test_support::PrivateSession>(display, busForEveryone);
+  ASSERT_TRUE(session->started()) << "the private dbus-daemon did not start";
+  home = session->home();
+  environment = session->environment();
 }
 
 void AgentFixture::TearDown() {
@@ -58,8 +25,7 @@ void AgentFixture::TearDown() {
   }
   agents.clear();
   helpers.clear();
-  bus.reset();
-  temp.reset();
+  session.reset();
 }
 
 Process& AgentFixture::startAgent(const std::string& program, const std::string& parentPid,
@@ -92,14 +58,6 @@ std::string AgentFixture::readFile(const std::string& path) {
   std::ostringstream contents;
   contents << std::ifstream{path, std::ios::binary}.rdbuf();
   return contents.str();
-}
-
-std::string AgentFixture::writeFile(const std::string& relativePath, const std::string& contents) {
-  const std::filesystem::path path = home + "/" + relativePath;
-  std::filesystem::create_directories(path.parent_path());
-  std::ofstream{path.string() + ".new"} << contents;
-  std::filesystem::rename(path.string() + ".new", path);
-  return path.string();
 }
 
 bool AgentFixture::waitForBusNames(const Strings& names) {

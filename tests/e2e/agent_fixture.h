@@ -7,10 +7,15 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/e2e/process.h"
-#include "tests/support/temp_dir.h"
+#include "tests/support/private_session.h"
 
 namespace e2e {
+
+using test_support::Clock;
+using test_support::LineMatch;
+using test_support::Process;
+using test_support::Strings;
+using namespace std::chrono_literals;
 
 inline constexpr const char* kNetworkAgent = E2E_NETWORK_AGENT;
 inline constexpr const char* kSleepAgent = E2E_SLEEP_AGENT;
@@ -19,11 +24,8 @@ inline constexpr const char* kTrayView = E2E_TRAY_VIEW;
 inline constexpr const char* kNetworkAgentId = "network-status-agent";
 inline constexpr const char* kSleepAgentId = "sleep-status-agent";
 
-// A test with a desktop of its own: a temporary HOME with the XDG folders in
-// it and a private dbus-daemon. Every program starts with exactly this
-// environment, never the runner's. At the end every agent still running gets
-// SIGTERM, and each must have exited with status 0 and written nothing to
-// its standard error.
+// A test in a private session (test_support::PrivateSession). At the end every agent still running
+// gets SIGTERM, and each must have exited with status 0 and written nothing to its standard error.
 class AgentFixture : public ::testing::Test {
  protected:
   void SetUp() override;
@@ -42,18 +44,20 @@ class AgentFixture : public ::testing::Test {
   std::optional<Strings> run(const Strings& arguments);
   static std::string readFile(const std::string& path);
   // Writes a file in HOME atomically, creating its folders; returns its path.
-  std::string writeFile(const std::string& relativePath, const std::string& contents);
+  std::string writeFile(const std::string& relativePath, const std::string& contents) {
+    return session->writeFile(relativePath, contents);
+  }
   // Waits, side by side, until every name is on the bus.
   bool waitForBusNames(const Strings& names);
   static std::string itemBusName(const Process& agent);
   // The private bus's address, for a connection of the test's own.
-  const std::string& busAddress() const { return address; }
+  const std::string& busAddress() const { return session->busAddress(); }
   // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
   // The private dbus-daemon's process, for stopping it.
   pid_t busProcessId() const { return bus ? bus->id() : -1; }
   // Ends the private dbus-daemon, as a logout does.
-  void stopBus() { bus.reset(); }
+  void stopBus() { session->stopBus(); }
   // What every program started here gets.
   const Strings& programEnvironment() const { return environment; }
 
@@ -64,10 +68,8 @@ class AgentFixture : public ::testing::Test {
   std::string home;
 
  private:
-  std::unique_ptr<test_support::TempDir> temp;
+  std::unique_ptr<test_support::PrivateSession> session;
   Strings environment;
-  std::string address;
-  std::unique_ptr<Process> bus;
   std::vector<std::unique_ptr<Process>> helpers;
   std::vector<std::unique_ptr<Process>> agents;
 };

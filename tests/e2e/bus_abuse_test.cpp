@@ -13,20 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "fuzz/fuzz_variant.h"
 #include "tests/e2e/agent_fixture.h"
+#include "tests/support/gdbus.h"
 
 namespace e2e {
 namespace {
 
-template <auto Free>
-struct Deleter {
-  template <class T>
-  void operator()(T* pointer) const {
-    Free(pointer);
-  }
-};
-using Connection = std::unique_ptr<GDBusConnection, Deleter<g_object_unref>>;
-using Variant = std::unique_ptr<GVariant, Deleter<g_variant_unref>>;
+using test_support::callAndWait;
+using test_support::GObjectPtr;
+using test_support::VariantPtr;
 
 constexpr const char* kItemPath = "/StatusNotifierItem";
 constexpr const char* kItemInterface = "org.kde.StatusNotifierItem";
@@ -49,7 +45,8 @@ long residentKiB(pid_t pid) {
 }
 
 // Random calls and values of every shape, from a fixed seed so that a
-// failure can be replayed.
+// failure can be replayed. Values are random bytes read as the fuzz targets
+// read theirs.
 class Abuse {
  public:
   struct Call {
@@ -89,19 +86,20 @@ class Abuse {
       case 4:  // writing a read-only property
         return {kItemPath, kPropertiesInterface, "Set",
                 g_variant_new("(ssv)", anyInterface().c_str(), pick(2) ? "Title" : "ToolTip",
-                              value(2))};
+                              value().get())};
       case 5:  // the property methods with arguments of any type
         return {pick(2) ? kItemPath : kMenuPath, kPropertiesInterface, pick(2) ? "Get" : "Set",
                 tuple()};
       case 6:  // a menu event for an id that does not exist
         return {kMenuPath, kMenuInterface, "Event",
                 g_variant_new("(isvu)", missingId(), pick(2) ? "clicked" : text(20).c_str(),
-                              value(2), static_cast<guint32>(number()))};
+                              value().get(), static_cast<guint32>(number()))};
       case 7: {  // the other menu methods, with plausible arguments
         switch (pick(4)) {
           case 0:
-            return {kMenuPath, kMenuInterface, "GetLayout",
-                    g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, strings())};
+            return {
+                kMenuPath, kMenuInterface, "GetLayout",
+                g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, typed("as").get())};
           case 1:
             return {kMenuPath, kMenuInterface, "GetProperty",
                     g_variant_new("(is)", number(), text(30).c_str())};
@@ -109,7 +107,7 @@ class Abuse {
             return {kMenuPath, kMenuInterface, "AboutToShow", g_variant_new("(i)", number())};
           default:
             return {kMenuPath, kMenuInterface, "GetGroupProperties",
-                    g_variant_new("(@ai@as)", ids(), strings())};
+                    g_variant_new("(@ai@as)", typed("ai").get(), typed("as").get())};
         }
       }
       case 8:  // the menu methods with arguments of any type
@@ -138,7 +136,7 @@ class Abuse {
           &state, "{sv}", key.c_str(),
           pick(2)
               ? g_variant_new_string(pick(2) ? "true" : text(pick(50) == 0 ? 200000 : 20).c_str())
-              : value(2));
+              : value().get());
     }
     return g_variant_new("(a{sv})", &state);
   }
@@ -205,62 +203,29 @@ class Abuse {
     return id;
   }
 
-  GVariant* ids() {
-    GVariantBuilder list;
-    g_variant_builder_init(&list, G_VARIANT_TYPE("ai"));
-    for (int count = pick(6); count > 0; --count) g_variant_builder_add(&list, "i", number());
-    return g_variant_builder_end(&list);
+  // Random bytes, now and then a great many, read as a value of the type.
+  fuzz::Variant typed(const char* type) {
+    std::string bytes(pick(30) == 0 ? 100000 : 1 + pick(64), '\0');
+    for (char& byte : bytes) byte = static_cast<char>(pick(256));
+    bytes[0] = 0;
+    return fuzz::variantOf(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                           {type});
   }
 
-  GVariant* strings() {
-    GVariantBuilder list;
-    g_variant_builder_init(&list, G_VARIANT_TYPE_STRING_ARRAY);
-    for (int count = pick(4); count > 0; --count)
-      g_variant_builder_add(&list, "s", text(16).c_str());
-    return g_variant_builder_end(&list);
+  // A value of any of the shapes peers send.
+  fuzz::Variant value() {
+    const char* types[] = {
+        "s",  "i", "u",  "b",     "d",    "x",    "o",       "ay",           "ai",
+        "as", "v", "av", "a{sv}", "(ii)", "(sv)", "a(iiay)", "(sa(iiay)ss)", "(isvu)",
+        "g",  "y"};
+    return typed(types[pick(std::size(types))]);
   }
 
   GVariant* tuple() {
-    std::vector<GVariant*> fields(pick(5));
-    for (GVariant*& field : fields) field = value(3);
+    std::vector<fuzz::Variant> owned(pick(5));
+    std::vector<GVariant*> fields;
+    for (auto& field : owned) fields.push_back((field = value()).get());
     return g_variant_new_tuple(fields.data(), fields.size());
-  }
-
-  GVariant* value(int depth) {
-    switch (pick(depth > 0 ? 12 : 8)) {
-      case 0:
-        return g_variant_new_string(text(pick(30) == 0 ? 100000 : 40).c_str());
-      case 1:
-        return g_variant_new_int32(number());
-      case 2:
-        return g_variant_new_uint32(static_cast<guint32>(number()));
-      case 3:
-        return g_variant_new_boolean(pick(2));
-      case 4:
-        return g_variant_new_double(pick(2) ? 1e308 : -0.5);
-      case 5:
-        return g_variant_new_int64(INT64_MIN + pick(2));
-      case 6:
-        return g_variant_new_object_path(somePath().c_str());
-      case 7: {
-        const std::string bytes = text(pick(20) == 0 ? 50000 : 64);
-        return g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
-      }
-      case 8:
-        return g_variant_new_variant(value(depth - 1));
-      case 9:
-        return ids();
-      case 10:
-        return tuple();
-      default: {
-        GVariantBuilder dictionary;
-        g_variant_builder_init(&dictionary, G_VARIANT_TYPE_VARDICT);
-        for (int count = pick(4); count > 0; --count) {
-          g_variant_builder_add(&dictionary, "{sv}", text(12).c_str(), value(depth - 1));
-        }
-        return g_variant_builder_end(&dictionary);
-      }
-    }
   }
 
   std::mt19937 random{20261206};
@@ -288,18 +253,12 @@ class BusAbuseTest : public AgentFixture {
     }
     ASSERT_TRUE(waitForBusNames({agents[0].busName, agents[1].busName}));
 
-    GError* error = nullptr;
-    connection.reset(g_dbus_connection_new_for_address_sync(
-        busAddress().c_str(),
-        static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                          G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error));
-    ASSERT_TRUE(connection) << error->message;
+    connection = test_support::connectPeer(busAddress().c_str());
+    ASSERT_TRUE(connection);
     // The network agent's tooltip only: the sleep agent's follows the abusive signals.
-    const Variant owner{g_dbus_connection_call_sync(
+    const VariantPtr owner = callAndWait(
         connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "GetNameOwner", g_variant_new("(s)", agents[0].busName.c_str()), G_VARIANT_TYPE("(s)"),
-        G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr)};
+        "GetNameOwner", g_variant_new("(s)", agents[0].busName.c_str()));
     ASSERT_TRUE(owner);
     const char* uniqueName = nullptr;
     g_variant_get(owner.get(), "(&s)", &uniqueName);
@@ -313,26 +272,24 @@ class BusAbuseTest : public AgentFixture {
   std::set<std::int32_t> menuIds() {
     std::set<std::int32_t> ids{0};
     // The menu may be exported a moment after the name is owned.
-    Variant layout;
-    const auto start = Clock::now();
-    while (!layout && Clock::now() - start < 5s) {
-      layout.reset(g_dbus_connection_call_sync(
-          connection.get(), agents[0].busName.c_str(), kMenuPath, kMenuInterface, "GetLayout",
-          g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)), nullptr,
-          G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
-      if (!layout) g_usleep(100000);
-    }
+    VariantPtr layout;
+    test_support::spinUntil([&] {
+      layout =
+          callAndWait(connection.get(), agents[0].busName.c_str(), kMenuPath, kMenuInterface,
+                      "GetLayout", g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0)));
+      return layout != nullptr;
+    });
     EXPECT_TRUE(layout) << "the menu's layout";
-    if (layout) collectIds(Variant{g_variant_get_child_value(layout.get(), 1)}.get(), ids);
+    if (layout) collectIds(VariantPtr{g_variant_get_child_value(layout.get(), 1)}.get(), ids);
     return ids;
   }
 
   static void collectIds(GVariant* entry, std::set<std::int32_t>& ids) {
-    ids.insert(g_variant_get_int32(Variant{g_variant_get_child_value(entry, 0)}.get()));
-    const Variant children{g_variant_get_child_value(entry, 2)};
+    ids.insert(g_variant_get_int32(VariantPtr{g_variant_get_child_value(entry, 0)}.get()));
+    const VariantPtr children{g_variant_get_child_value(entry, 2)};
     for (gsize index = 0; index < g_variant_n_children(children.get()); ++index) {
-      const Variant boxed{g_variant_get_child_value(children.get(), index)};
-      collectIds(Variant{g_variant_get_variant(boxed.get())}.get(), ids);
+      const VariantPtr boxed{g_variant_get_child_value(children.get(), index)};
+      collectIds(VariantPtr{g_variant_get_variant(boxed.get())}.get(), ids);
     }
   }
 
@@ -429,26 +386,18 @@ class BusAbuseTest : public AgentFixture {
     g_dbus_connection_emit_signal(
         connection.get(), nullptr, kHostPath, kHostInterface, "sleepStatusStateChanged",
         g_variant_new_parsed("({'active': <'true'>, 'status': <%s>},)", status.c_str()), nullptr);
-    const auto start = Clock::now();
     std::string tooltip;
-    while (Clock::now() - start < 3s) {
-      const Variant reply{g_dbus_connection_call_sync(
-          connection.get(), agents[1].busName.c_str(), kItemPath, kPropertiesInterface, "Get",
-          g_variant_new("(ss)", kItemInterface, "ToolTip"), G_VARIANT_TYPE("(v)"),
-          G_DBUS_CALL_FLAGS_NONE, 2000, nullptr, nullptr)};
-      if (reply) {
-        const Variant boxed{g_variant_get_child_value(reply.get(), 0)};
-        const Variant value{g_variant_get_variant(boxed.get())};
-        const char* title = nullptr;
-        if (g_variant_is_of_type(value.get(), G_VARIANT_TYPE("(sa(iiay)ss)"))) {
-          g_variant_get_child(value.get(), 2, "&s", &title);
-          tooltip = title;
-        }
-        if (tooltip.ends_with(status)) return;
-      }
-      g_usleep(100000);
-    }
-    ADD_FAILURE() << "the sleep tooltip is still " << tooltip;
+    EXPECT_TRUE(test_support::spinUntil(
+        [&] {
+          tooltip =
+              test_support::printed(callAndWait(connection.get(), agents[1].busName.c_str(),
+                                                kItemPath, kPropertiesInterface, "Get",
+                                                g_variant_new("(ss)", kItemInterface, "ToolTip"))
+                                        .get());
+          return tooltip.find(" · " + status + "'") != std::string::npos;
+        },
+        3s))
+        << "the sleep tooltip is still " << tooltip;
   }
 
   static void callDone(GObject* source, GAsyncResult* result, gpointer self) {
@@ -476,7 +425,7 @@ class BusAbuseTest : public AgentFixture {
   static constexpr int kCallTimeoutMs = 10000;
 
   std::vector<Agent> agents;
-  Connection connection;
+  GObjectPtr<GDBusConnection> connection;
   std::unique_ptr<Abuse> abuse;
   std::vector<Clock::time_point> toolTipTimes;
   Clock::time_point lastSwitch;

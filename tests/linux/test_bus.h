@@ -12,34 +12,16 @@
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/glib_ids.h"
 #include "platform/linux/linux_platform.h"
+#include "tests/support/gdbus.h"
 
 namespace platform::linuxdesktop::testing {
 
 using namespace std::chrono_literals;
-
-// Runs the default main context until done() holds; false when the limit
-// passes first (done() always false: for checking that nothing happens). Everything on the bus in
-// this process (items, watcher, host) is served from this context, so tests wait here and never
-// block on a call.
-bool spinUntil(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s);
-
-// The reply; null on an error or when none came in time.
-VariantPtr callAndWait(GDBusConnection* connection, const char* destination, const char* path,
-                       const char* interfaceName, const char* method, GVariant* parameters);
-
-// Returns once every message the destination sent before has arrived; with
-// the bus as destination, once the bus has handled what this connection sent.
-void roundTrip(GDBusConnection* connection, const char* destination = "org.freedesktop.DBus");
-
-std::string printed(GVariant* value);
-
-// Starts a server that prints one line once it is ready (an address, a
-// display number); that line, empty when the server did not start.
-std::string startServer(const char* const argv[], GPid& pid);
-void stopServer(GPid pid);
-
-// A connection to the private session bus, as another process would have.
-GObjectPtr<GDBusConnection> connectPeer();
+using test_support::callAndWait;
+using test_support::connectPeer;
+using test_support::printed;
+using test_support::roundTrip;
+using test_support::spinUntil;
 
 inline constexpr const char* kItemInterface = "org.kde.StatusNotifierItem";
 

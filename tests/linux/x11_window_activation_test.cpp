@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <set>
 #include <string>
 
@@ -11,6 +12,7 @@
 #include <xcb/xcb.h>
 
 #include "tests/linux/test_bus.h"
+#include "tests/support/process.h"
 
 namespace platform::linuxdesktop::testing {
 namespace {
@@ -21,10 +23,12 @@ class X11WindowActivationTest : public ::testing::Test {
   void SetUp() override {
     const GCharPtr xvfb{g_find_program_in_path("Xvfb")};
     if (!xvfb) GTEST_SKIP() << "Xvfb is not installed";
-    const char* argv[] = {xvfb.get(), "-displayfd", "1", "-nolisten", "tcp", nullptr};
-    const std::string number = startServer(argv, server);
-    ASSERT_FALSE(number.empty()) << "Xvfb gave no display";
-    setenv("DISPLAY", (":" + number).c_str(), 1);
+    server = std::make_unique<test_support::Process>(
+        test_support::Strings{xvfb.get(), "-displayfd", "1", "-nolisten", "tcp"},
+        test_support::Strings{std::string{"PATH="} + std::getenv("PATH")});
+    const auto number = server->next([](const std::string& line) { return !line.empty(); }, 5s);
+    ASSERT_TRUE(number) << "Xvfb gave no display";
+    setenv("DISPLAY", (":" + *number).c_str(), 1);
     connection = xcb_connect(std::getenv("DISPLAY"), nullptr);
     ASSERT_EQ(xcb_connection_has_error(connection), 0);
     root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
@@ -32,7 +36,7 @@ class X11WindowActivationTest : public ::testing::Test {
 
   void TearDown() override {
     if (connection) xcb_disconnect(connection);
-    stopServer(server);
+    server.reset();
     unsetenv("DISPLAY");
   }
 
@@ -69,7 +73,7 @@ class X11WindowActivationTest : public ::testing::Test {
     return windows;
   }
 
-  GPid server = -1;
+  std::unique_ptr<test_support::Process> server;
   xcb_connection_t* connection = nullptr;
   xcb_window_t root = XCB_WINDOW_NONE;
 };

@@ -1,5 +1,6 @@
 #include "platform/linux/cairo_image.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <functional>
@@ -9,7 +10,10 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <pango/pangocairo.h>
 
+#include "network_agent/presentation/status_item_renderer.h"
+#include "network_agent/sampling/rate_text.h"
 #include "platform/linux/compact_pixmap.h"
 #include "platform/linux/pango_graphics.h"
 #include "platform/linux/text_engine.h"
@@ -55,8 +59,6 @@ bool isBackdrop(const Pixel& pixel) {
 
 constexpr platform::Font kRateFont{platform::FontFace::monospacedDigitSystem, 10.0,
                                    platform::FontWeight::regular};
-constexpr platform::Font kTitleFont{platform::FontFace::system, 14.0,
-                                    platform::FontWeight::semibold};
 
 CairoImage image(double width) { return CairoImage({width, 22.0}, std::make_shared<TextEngine>()); }
 
@@ -79,6 +81,7 @@ TEST(CairoImageTest, ImageIsWholePointsTimesScaleAndOnTheBackdropPaddedWithRound
     EXPECT_LT(pixelAt(framed, 0, 0).alpha, 64) << "a rounded corner";
     EXPECT_TRUE(isBackdrop(pixelAt(framed, framed.width / 2, 0)));
     EXPECT_TRUE(isBackdrop(pixelAt(framed, 1 * scale, framed.height / 2)));
+    EXPECT_TRUE(isBackdrop(pixelAt(framed, framed.width - 1, framed.height / 2)));
     // The text moves right by the padding.
     EXPECT_GT(countPixels(framed, isBright), 10 * scale * scale);
     EXPECT_EQ(countPixels(framed,
@@ -160,28 +163,10 @@ TEST(CairoImageTest, AnImageDrawsTheSameOnlyWhenEveryOperationIsTheSame) {
   EXPECT_FALSE(first->drawsSameAs(*more));
 }
 
-TEST(TitlePixmapTest, TitleIsItsWidthRoundedUpPlusPaddingAnd22HighInWhiteOnTheBackdrop) {
-  PangoGraphics graphics;
-  for (const char* title : {"醒┃", "眠╮"}) {
-    const double points =
-        std::ceil(graphics.textWidth(title, kTitleFont)) + 2 * kTitlePadding + 2 * kBackdropPadding;
-    for (const int scale : {1, 2}) {
-      const Pixmap pixmap = renderTitle(title, kTitleFont, scale);
-      EXPECT_EQ(pixmap.width, static_cast<int>(points) * scale) << title;
-      EXPECT_EQ(pixmap.height, 22 * scale);
-    }
-    // The Han character fills the left half, the box-drawing one the right.
-    const Pixmap pixmap = renderTitle(title, kTitleFont, 2);
-    EXPECT_GT(countPixels(pixmap, isBackdrop), pixmap.width * pixmap.height / 2) << title;
-    const int half = pixmap.width / 2;
-    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return isBright(p) && p.x < half; }), 50);
-    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return isBright(p) && p.x >= half; }), 5);
-  }
-}
-
 struct CompactCase {
   std::vector<platform::CompactLine> lines;
-  int scale = 1;
+  double scale = 1;
+  int side = 22;
 };
 
 TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourInTheSquare) {
@@ -191,22 +176,196 @@ TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourInTheSquare) {
     return std::vector<platform::CompactLine>{{"↑", red, upload, "888M"},
                                               {"↓", blue, download, "888M"}};
   };
-  const CompactCase cases[] = {{lines("888M", "1.2K"), 1}, {lines("0", "999G"), 2}};
+  // 30 / 22 * 22 is a hair below 30 in doubles: the side is rounded.
+  const CompactCase cases[] = {{lines("888M", "1.2K"), 1, 22},
+                               {lines("0", "999G"), 2, 44},
+                               {lines("1.2K", "0"), 30.0 / 22, 30}};
   for (const CompactCase& compact : cases) {
     SCOPED_TRACE(compact.lines[0].text + " " + compact.lines[1].text);
     const Pixmap pixmap = renderCompact(compact.lines, compact.scale);
-    ASSERT_EQ(pixmap.width, 22 * compact.scale);
-    ASSERT_EQ(pixmap.height, 22 * compact.scale);
+    ASSERT_EQ(pixmap.width, compact.side);
+    ASSERT_EQ(pixmap.height, compact.side);
     const int half = pixmap.height / 2;
-    // Reddish ink only above the middle, bluish only below it.
+    // Reddish ink only above the middle, bluish only below it, each pale
+    // where a glyph covers a pixel: the cue's colour lightened halfway to
+    // white, which the cue itself and the backdrop never are.
     const auto reddish = [](const Pixel& p) { return p.red > p.blue + 40; };
     const auto bluish = [](const Pixel& p) { return p.blue > p.red + 40; };
+    const auto pale = [](const Pixel& p) { return std::min({p.red, p.green, p.blue}) > 128; };
     EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return reddish(p) && p.y < half; }), 10);
     EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return reddish(p) && p.y >= half; }), 0);
     EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && p.y >= half; }), 10);
     EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && p.y < half; }), 0);
+    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return reddish(p) && pale(p); }), 0);
+    EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && pale(p); }), 0);
   }
   EXPECT_TRUE(renderCompact({}, 1).argb.empty());
+}
+
+// The pictures as they were drawn before texts were kept shaped: every text a
+// Pango layout, drawn with pango_cairo_show_layout. The reference the
+// pictures must match pixel for pixel.
+class ReferenceImage : public platform::Image {
+ public:
+  ReferenceImage(platform::Size size, TextEngine& engine) : imageSize(size), engine(engine) {}
+  platform::Size size() const override { return imageSize; }
+  void fill(const platform::Color& color) override { fills.push_back(color); }
+  void drawText(const std::string& text, platform::Point at, const platform::Font& font,
+                const platform::Color& color) override {
+    texts.push_back({text, at, font, color});
+  }
+
+  Pixmap renderOnBackdrop(double scale) const {
+    const double points = std::ceil(imageSize.width) + 2 * kBackdropPadding;
+    const double height = std::ceil(imageSize.height);
+    const CairoSurfacePtr surface(cairo_image_surface_create(
+        CAIRO_FORMAT_ARGB32, static_cast<int>(std::lround(points * scale)),
+        static_cast<int>(std::lround(height * scale))));
+    const CairoPtr cairo(cairo_create(surface.get()));
+    cairo_scale(cairo.get(), scale, scale);
+    paintBackdrop(cairo.get(), points, height);
+    cairo_translate(cairo.get(), kBackdropPadding, 0);
+    for (const platform::Color& color : fills) {
+      cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
+      cairo_paint(cairo.get());
+    }
+    for (const Text& text : texts) {
+      const PangoLayoutPtr layout = engine.layout(text.text, text.font);
+      PangoRectangle logical{};
+      pango_layout_get_extents(layout.get(), nullptr, &logical);
+      const platform::Color& c = text.color;
+      cairo_set_source_rgba(cairo.get(), c.red, c.green, c.blue, c.alpha);
+      cairo_move_to(
+          cairo.get(), text.at.x,
+          imageSize.height - text.at.y - static_cast<double>(logical.height) / PANGO_SCALE);
+      pango_cairo_show_layout(cairo.get(), layout.get());
+    }
+    return pixmapFromSurface(surface.get());
+  }
+
+ private:
+  struct Text {
+    std::string text;
+    platform::Point at;
+    platform::Font font;
+    platform::Color color;
+  };
+  platform::Size imageSize;
+  TextEngine& engine;
+  std::vector<platform::Color> fills;
+  std::vector<Text> texts;
+};
+
+class ReferenceGraphics : public platform::Graphics {
+ public:
+  explicit ReferenceGraphics(TextEngine& engine) : engine(engine) {}
+  double textWidth(const std::string& text, const platform::Font& font) override {
+    PangoRectangle logical{};
+    pango_layout_get_extents(engine.layout(text, font).get(), nullptr, &logical);
+    return static_cast<double>(logical.width) / PANGO_SCALE;
+  }
+  std::shared_ptr<platform::Image> newImage(platform::Size size) override {
+    return std::make_shared<ReferenceImage>(size, engine);
+  }
+
+ private:
+  TextEngine& engine;
+};
+
+Pixmap referenceTitle(TextEngine& engine, const std::string& title, const platform::Font& font,
+                      double scale) {
+  ReferenceGraphics graphics(engine);
+  const PangoLayoutPtr layout = engine.layout(title, font);
+  PangoRectangle logical{};
+  pango_layout_get_extents(layout.get(), nullptr, &logical);
+  ReferenceImage image({std::ceil(graphics.textWidth(title, font)) + 2 * kTitlePadding, 22.0},
+                       engine);
+  image.drawText(title,
+                 {kTitlePadding, (22.0 - static_cast<double>(logical.height) / PANGO_SCALE) / 2},
+                 font, {1.0, 1.0, 1.0, 1.0});
+  return image.renderOnBackdrop(scale);
+}
+
+Pixmap referenceCompact(TextEngine& engine, const std::vector<platform::CompactLine>& lines,
+                        double scale) {
+  const int side = static_cast<int>(std::lround(22.0 * scale));
+  const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+  const CairoPtr cairo(cairo_create(surface.get()));
+  cairo_scale(cairo.get(), scale, scale);
+  paintBackdrop(cairo.get(), 22.0, 22.0);
+  const double rows = static_cast<double>(lines.size());
+  const double rowHeight = (20.0 - (rows - 1)) / rows;
+  const platform::Font font{platform::FontFace::system, rowHeight * 1.1,
+                            platform::FontWeight::semibold};
+  for (std::size_t row = 0; row < lines.size(); ++row) {
+    const PangoLayoutPtr layout = engine.layout(lines[row].text, font);
+    PangoRectangle ink{};
+    pango_layout_get_extents(layout.get(), &ink, nullptr);
+    const double inkWidth = static_cast<double>(ink.width) / PANGO_SCALE;
+    const double inkHeight = static_cast<double>(ink.height) / PANGO_SCALE;
+    const double narrowing = std::min(1.0, 20.0 / inkWidth);
+    const platform::Color& cue = lines[row].cueColor;
+    cairo_set_source_rgba(cairo.get(), cue.red * 0.5 + 0.5, cue.green * 0.5 + 0.5,
+                          cue.blue * 0.5 + 0.5, 1.0);
+    cairo_save(cairo.get());
+    cairo_translate(
+        cairo.get(), 1.0 + (20.0 - inkWidth * narrowing) / 2,
+        1.0 + static_cast<double>(row) * (rowHeight + 1.0) + (rowHeight - inkHeight) / 2);
+    cairo_scale(cairo.get(), narrowing, 1.0);
+    cairo_move_to(cairo.get(), -static_cast<double>(ink.x) / PANGO_SCALE,
+                  -static_cast<double>(ink.y) / PANGO_SCALE);
+    pango_cairo_show_layout(cairo.get(), layout.get());
+    cairo_restore(cairo.get());
+  }
+  return pixmapFromSurface(surface.get());
+}
+
+// Every picture a tray is given, for a table of readings: the wide picture
+// with every combination of columns, the square and the titles, at both
+// whole scales and at MATE's exact height.
+TEST(PicturePixelsTest, EveryPictureIsPixelForPixelTheReferences) {
+  const auto engine = std::make_shared<TextEngine>();
+  PangoGraphics graphics(engine);
+  ReferenceGraphics referenceGraphics(*engine);
+  agent::StatusItemRenderer renderer(graphics);
+  agent::StatusItemRenderer reference(referenceGraphics);
+  const std::pair<double, double> rates[] = {
+      {0, 0}, {999, 12'345}, {1'567'890, 45'600}, {98'765'432'100, 7'250'000}};
+  const std::vector<std::vector<std::string>> values = {
+      {"0%", "0%", "--"}, {"63%", "8%", "100%"}, {"100%", "57%", "4%"}, {"9%", "100%", "--"}};
+  const std::string labels[] = {"RAM", "CPU", "GPU"};
+  const double scales[] = {1, 2, 25.0 / 22};
+  for (std::size_t row = 0; row < values.size(); ++row) {
+    const agent::NetworkSnapshot network{rates[row].first, rates[row].second};
+    for (unsigned columns = 0; columns < 8; ++columns) {
+      agent::StatusMetrics metrics;
+      for (std::size_t i = 0; i < 3; ++i) {
+        if ((columns >> i & 1) != 0) metrics.push_back({labels[i], values[row][i]});
+      }
+      const auto image = renderer.image(network, metrics);
+      const auto expected = reference.image(network, metrics);
+      for (const double scale : scales) {
+        EXPECT_TRUE(dynamic_cast<CairoImage&>(*image).renderOnBackdrop(scale) ==
+                    dynamic_cast<ReferenceImage&>(*expected).renderOnBackdrop(scale))
+            << "wide, row " << row << ", columns " << columns << ", scale " << scale;
+      }
+    }
+    const std::vector<platform::CompactLine> lines = {
+        {"↑", renderer.uploadColor, agent::compactRate(network.uploadBytesPerSecond), "888M"},
+        {"↓", renderer.downloadColor, agent::compactRate(network.downloadBytesPerSecond), "888M"}};
+    for (const double scale : scales) {
+      EXPECT_TRUE(renderCompact(lines, scale) == referenceCompact(*engine, lines, scale))
+          << "square, row " << row << ", scale " << scale;
+    }
+  }
+  const platform::Font sleepFont{platform::FontFace::system, 12.5, platform::FontWeight::semibold};
+  for (const char* title : {"醒┃", "眠╮"}) {
+    for (const double scale : scales) {
+      EXPECT_TRUE(renderTitle(title, sleepFont, scale) ==
+                  referenceTitle(*engine, title, sleepFont, scale))
+          << title << ", scale " << scale;
+    }
+  }
 }
 
 }  // namespace

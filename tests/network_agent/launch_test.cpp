@@ -24,6 +24,7 @@ TEST_F(NetworkAgentLaunch, TheMenuIsAttachedBeforeTheFirstRefreshShowsZeroRatesA
                                     "button.setToolTip(上传 0 KB/s · 下载 0 KB/s · RAM 63%)",
                                     "scheduleTimer(1)", "scheduleTimer(2)"}));
   EXPECT_EQ(button().image, platform.drawing.images.at(0));
+  EXPECT_EQ(button().themedIconName, "network-transmit-receive");
 }
 
 // -1 shrinks, 0 stays, 1 grows.

@@ -23,6 +23,9 @@ struct HostCase {
   // What the network item shows there; the sleep item shows its title as a
   // picture wherever pictures are drawn, and as the label otherwise.
   Shows network = Shows::squarePicture;
+  // Whether the item is clicked on the screen: a left click must reach the
+  // host, and the network item's menu open on a right click with its entries.
+  bool clicks = false;
 };
 
 // A top panel holding only the `plugin` (Xfce's tray is "systray"); dark
@@ -72,6 +75,26 @@ HostCase mate(const std::string& name, bool dark) {
           Shows::widePicture};
 }
 
+// Plasma's default desktop as its session starts it: kded5 serves the tray's
+// watcher (it loads that module only in a Plasma session), plasmashell draws
+// the default panel along the bottom, 44 px high; dark is Breeze Dark, set
+// as System Settings sets a global theme.
+HostCase plasma(const std::string& name, bool dark) {
+  std::string session = "export KDE_FULL_SESSION=true KDE_SESSION_VERSION=5; ";
+  if (dark) session += "lookandfeeltool -a org.kde.breezedark.desktop; ";
+  session += "kded5 & exec plasmashell";
+  return {name,
+          {PanelSetup::Server::x11,
+           "800x600x24",
+           {"sh", "-c", session},
+           {},
+           {"plasmashell", "kded5", "lookandfeeltool", "xdotool"}},
+          556,
+          600,
+          Shows::squarePicture,
+          true};
+}
+
 std::vector<HostCase> hosts() {
   return {
       mate("MateLight", false),
@@ -111,6 +134,8 @@ std::vector<HostCase> hosts() {
        0,
        26,
        Shows::label},
+      plasma("PlasmaLight", false),
+      plasma("PlasmaDark", true),
   };
 }
 
@@ -135,6 +160,8 @@ constexpr double kProportionTolerance = 0.15;
 constexpr int kCharacterWidth = 8;
 // Ink the panel draws: text or icon pixels against the panel's colour.
 constexpr double kInkContrast = 3.0;
+// A menu of the title and two entries is higher than any panel here.
+constexpr int kMinimumMenuHeight = 48;
 
 // The columns of the box that hold ink against its most common colour.
 int inkColumns(const Image& shot, const Box& box) {
@@ -198,6 +225,37 @@ class TrayHostTest : public PanelFixture,
     return std::nullopt;
   }
 
+  // A click of the mouse button in the middle of the box; the pointer then
+  // leaves, so that no tooltip covers the screen.
+  bool click(const Box& box, int button) {
+    return run({"xdotool", "mousemove", std::to_string(box.left + box.width() / 2),
+                std::to_string(box.top + box.height() / 2), "click", std::to_string(button),
+                "mousemove", "0", "0"})
+        .has_value();
+  }
+
+  // Opens the item's menu with a right click, waits until a menu shows off
+  // the panel and takes its `entry`th enabled entry with the keyboard.
+  void pickFromMenu(const Box& item, int entry) {
+    const auto before = screenshot();
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(click(item, 3));
+    bool shown = false;
+    for (const auto deadline = Clock::now() + 10s; !shown && Clock::now() < deadline;) {
+      const auto shot = screenshot();
+      if (!shot) continue;
+      for (const auto& changed : {changedBox(*before, *shot, 0, host().top),
+                                  changedBox(*before, *shot, host().bottom, shot->height)}) {
+        shown = shown || (changed && changed->height() >= kMinimumMenuHeight);
+      }
+    }
+    ASSERT_TRUE(shown) << "no menu opened";
+    Strings keys{"xdotool", "key"};
+    keys.insert(keys.end(), entry, "Down");
+    keys.push_back("Return");
+    ASSERT_TRUE(run(keys));
+  }
+
   std::string itemProperty(const Process& agentProcess, const std::string& name) {
     const auto reply =
         run({"gdbus", "call", "--session", "--dest", itemBusName(agentProcess), "--object-path",
@@ -214,7 +272,9 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
                           : (host().network == Shows::label ? Shows::label : Shows::widePicture);
   const auto before = screenshot();
   ASSERT_TRUE(before);
-  Process& item = startAgent(agent().program, std::to_string(startSleeper().id()));
+  // host-sim ends at the end of its input: a sleep keeps that open.
+  Process& hostSim = start({"sh", "-c", "sleep 1000 | " + std::string{kHostSim} + " --no-agents"});
+  Process& item = startAgent(agent().program, std::to_string(hostSim.id()));
   if (shows == Shows::label) {
     // No picture: the label as text beside a themed icon the theme has.
     // The icon is at most a panel's height wide; the label adds a character
@@ -270,6 +330,21 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   saveCrop(shot, measure.box, host().name + "-" + agent().name + "-" + contrast);
   EXPECT_GE(measure.contrast, kMinimumContrast)
       << "fill " << measure.fill[0] << "," << measure.fill[1] << "," << measure.fill[2];
+  if (host().clicks) {
+    const auto request = [&](const std::string& name) {
+      return hostSim.next([&](const std::string& line) { return line.ends_with(" host: " + name); },
+                          5s);
+    };
+    ASSERT_TRUE(click(measure.box, 1));
+    EXPECT_TRUE(request(network ? "showWindow" : "showSleepManagement")) << "after a left click";
+    if (network) {
+      // The first enabled entry asks for the window, the second ends the agent.
+      pickFromMenu(measure.box, 1);
+      EXPECT_TRUE(request("showWindow")) << "after 打开主界面 in the menu";
+      pickFromMenu(measure.box, 2);
+      EXPECT_EQ(item.waitForExit(5s), 0) << "after 关闭网速显示 in the menu";
+    }
+  }
   if (!network) return;
   if (shows == Shows::squarePicture) {
     EXPECT_TRUE(square(measure)) << "a " << measure.box.width() << "x" << measure.box.height()

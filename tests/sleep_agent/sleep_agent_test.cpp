@@ -38,6 +38,7 @@ TEST_F(SleepAgent, LaunchShowsTheNotActiveStateBeforeObservingAndStartsTheWatchd
                                     "addObserver(" + kStateName + ")"}));
   EXPECT_EQ(platform.log.all().back(), "scheduleTimer(2)");
   EXPECT_EQ(platform.item().secondaryClickMenu, nullptr);
+  EXPECT_EQ(button().themedIconName, "preferences-desktop-screensaver");
 }
 
 // One agent goes through the steps in order, so every not-active case follows

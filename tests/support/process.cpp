@@ -1,4 +1,4 @@
-#include "tests/e2e/process.h"
+#include "tests/support/process.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,7 +8,7 @@
 
 #include <utility>
 
-namespace e2e {
+namespace test_support {
 namespace {
 
 std::vector<char*> pointersTo(const Strings& texts) {
@@ -102,4 +102,4 @@ std::optional<int> Process::waitForExit(Clock::duration limit) {
   return exitCode;
 }
 
-}  // namespace e2e
+}  // namespace test_support

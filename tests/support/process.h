@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace e2e {
+namespace test_support {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
@@ -55,4 +55,4 @@ class Process {
   std::optional<int> exitCode;
 };
 
-}  // namespace e2e
+}  // namespace test_support

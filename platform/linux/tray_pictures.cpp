@@ -1,4 +1,4 @@
-#include "platform/linux/sni_icon_pixmaps.h"
+#include "platform/linux/tray_pictures.h"
 
 #include <iterator>
 #include <optional>
@@ -12,15 +12,15 @@ namespace platform::linuxdesktop {
 
 namespace {
 
-std::optional<Pixmap> renderAt(const SniButton& button, TrayShape shape, double scale) {
-  if (showsCompactReading(button, shape)) return renderCompact(button.compactReading(), scale);
-  if (const platform::Image* image = button.shownImage()) {
-    const auto* drawable = dynamic_cast<const CairoImage*>(image);
+std::optional<Pixmap> renderAt(const TrayContent& content, TrayShape shape, double scale) {
+  if (showsCompactReading(content, shape)) return renderCompact(content.compactReading, scale);
+  if (content.image) {
+    const auto* drawable = dynamic_cast<const CairoImage*>(content.image.get());
     if (drawable == nullptr) return std::nullopt;
     return drawable->renderOnBackdrop(scale);
   }
-  if (button.title().empty()) return std::nullopt;
-  return renderTitle(button.title(), button.font(), scale);
+  if (content.title.empty()) return std::nullopt;
+  return renderTitle(content.title, content.font, scale);
 }
 
 void addPixmap(GVariantBuilder& builder, const Pixmap& pixmap) {
@@ -31,17 +31,17 @@ void addPixmap(GVariantBuilder& builder, const Pixmap& pixmap) {
 
 }  // namespace
 
-bool showsCompactReading(const SniButton& button, TrayShape shape) {
-  return shape == TrayShape::square && !button.compactReading().empty();
+bool showsCompactReading(const TrayContent& content, TrayShape shape) {
+  return shape == TrayShape::square && !content.compactReading.empty();
 }
 
-VariantPtr iconPixmapsFor(const SniButton& button, const TrayPresentation& presentation) {
+VariantPtr trayPicturesFor(const TrayContent& content, const TrayPresentation& presentation) {
   GVariantBuilder builder;
   g_variant_builder_init(&builder, G_VARIANT_TYPE("a(iiay)"));
   std::vector<double> scales(std::begin(kIconScales), std::end(kIconScales));
   if (presentation.exactHeight > 0) scales.push_back(presentation.exactHeight / kIconHeight);
   for (const double scale : scales) {
-    const std::optional<Pixmap> pixmap = renderAt(button, presentation.shape, scale);
+    const std::optional<Pixmap> pixmap = renderAt(content, presentation.shape, scale);
     const bool complete = pixmap && pixmap->width > 0 && pixmap->height > 0 &&
                           pixmap->argb.size() == std::size_t{4} *
                                                      static_cast<std::size_t>(pixmap->width) *
