@@ -11,27 +11,27 @@
 #include "platform/linux/nvml_library.h"
 
 extern "C" {
-extern int fuzz_nvml_init_result;
-extern int fuzz_nvml_handle_result;
-extern int fuzz_nvml_rates_result;
-extern unsigned int fuzz_nvml_gpu;
-extern unsigned int fuzz_nvml_memory;
+extern int standin_nvml_init_result;
+extern int standin_nvml_handle_result;
+extern int standin_nvml_rates_result;
+extern unsigned int standin_nvml_gpu;
+extern unsigned int standin_nvml_memory;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider input{data, size};
-  fuzz_nvml_init_result = input.ConsumeIntegral<int>();
-  fuzz_nvml_handle_result = input.ConsumeIntegral<int>();
-  fuzz_nvml_rates_result = input.ConsumeIntegral<int>();
-  fuzz_nvml_gpu = input.ConsumeIntegral<unsigned int>();
-  fuzz_nvml_memory = input.ConsumeIntegral<unsigned int>();
+  standin_nvml_init_result = input.ConsumeIntegral<int>();
+  standin_nvml_handle_result = input.ConsumeIntegral<int>();
+  standin_nvml_rates_result = input.ConsumeIntegral<int>();
+  standin_nvml_gpu = input.ConsumeIntegral<unsigned int>();
+  standin_nvml_memory = input.ConsumeIntegral<unsigned int>();
 
   const auto nvml = platform::linuxdesktop::NvmlLibrary::open(FUZZ_NVML_PATH);
-  FUZZ_RULE((nvml != nullptr) == (fuzz_nvml_init_result == 0));
+  FUZZ_RULE((nvml != nullptr) == (standin_nvml_init_result == 0));
   if (!nvml) return 0;
   const std::optional<std::int64_t> percent = nvml->gpuUtilization();
-  const bool answered = fuzz_nvml_handle_result == 0 && fuzz_nvml_rates_result == 0;
+  const bool answered = standin_nvml_handle_result == 0 && standin_nvml_rates_result == 0;
   FUZZ_RULE(percent.has_value() == answered);
-  if (percent) FUZZ_RULE(*percent == std::min<std::int64_t>(fuzz_nvml_gpu, 100));
+  if (percent) FUZZ_RULE(*percent == std::min<std::int64_t>(standin_nvml_gpu, 100));
   return 0;
 }

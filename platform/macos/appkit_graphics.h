@@ -10,9 +10,10 @@
 namespace platform::macos {
 
 // An NSImage of the given size in points, not a template image, so the
-// status bar shows its colours as drawn. Each drawing step makes the image
-// the drawing destination (lockFocus) and draws under the application's
-// effective appearance.
+// status bar shows its colours as drawn. The drawing steps are kept until the
+// image is wanted, then drawn in order with the image as the drawing
+// destination once (one lockFocus) under the application's effective
+// appearance once, whatever their number.
 class AppKitImage final : public platform::Image {
  public:
   explicit AppKitImage(platform::Size size);
@@ -25,12 +26,14 @@ class AppKitImage final : public platform::Image {
   void drawText(const std::string& text, platform::Point at, const platform::Font& font,
                 const platform::Color& color) override;
 
-  NSImage* nsImage() const { return image; }
+  // The image with every drawing step so far drawn.
+  NSImage* finishedImage();
 
  private:
-  void drawFocused(void (^drawing)(void));
+  void addStep(void (^step)(void));
 
   NSImage* image = nil;
+  NSMutableArray<void (^)(void)>* pendingDrawing = [NSMutableArray array];
 };
 
 class AppKitGraphics final : public platform::Graphics {

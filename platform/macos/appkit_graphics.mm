@@ -14,7 +14,15 @@ platform::Size AppKitImage::size() const {
   return {.width = static_cast<double>(size.width), .height = static_cast<double>(size.height)};
 }
 
-void AppKitImage::drawFocused(void (^drawing)(void)) {
+void AppKitImage::addStep(void (^step)(void)) { [pendingDrawing addObject:[step copy]]; }
+
+NSImage* AppKitImage::finishedImage() {
+  if ([pendingDrawing count] == 0) return image;
+  NSArray<void (^)(void)>* steps = pendingDrawing;
+  pendingDrawing = [NSMutableArray array];
+  void (^drawing)(void) = ^{
+    for (void (^step)(void) in steps) step();
+  };
   [image lockFocus];
   // A message to a missing application or appearance would skip the drawing.
   NSAppearance* appearance = [NSApp effectiveAppearance];
@@ -24,12 +32,13 @@ void AppKitImage::drawFocused(void (^drawing)(void)) {
     drawing();
   }
   [image unlockFocus];
+  return image;
 }
 
 void AppKitImage::fill(const platform::Color& color) {
   NSColor* fillColor = toNSColor(color);
   const NSSize size = [image size];
-  drawFocused(^{
+  addStep(^{
     NSGraphicsContext* context = [NSGraphicsContext currentContext];
     const NSCompositingOperation operation =
         context != nil ? [context compositingOperation] : NSCompositingOperationSourceOver;
@@ -45,7 +54,7 @@ void AppKitImage::drawText(const std::string& text, platform::Point at, const pl
     NSFontAttributeName : toNSFont(font),
     NSForegroundColorAttributeName : toNSColor(color),
   };
-  drawFocused(^{
+  addStep(^{
     [string drawAtPoint:NSMakePoint(at.x, at.y) withAttributes:attributes];
   });
 }

@@ -12,8 +12,8 @@ namespace platform::macos {
 AppKitStatusBarButton::AppKitStatusBarButton(NSStatusBarButton* button) : button(button) {}
 
 void AppKitStatusBarButton::setImage(std::shared_ptr<platform::Image> image) {
-  const auto* drawn = dynamic_cast<const AppKitImage*>(image.get());
-  [button setImage:(drawn != nullptr ? drawn->nsImage() : nil)];
+  auto* drawn = dynamic_cast<AppKitImage*>(image.get());
+  [button setImage:(drawn != nullptr ? drawn->finishedImage() : nil)];
 }
 
 void AppKitStatusBarButton::setImagePosition(platform::ImagePosition position) {

@@ -45,8 +45,8 @@ long residentKiB(pid_t pid) {
 }
 
 // Random calls and values of every shape, from a fixed seed so that a
-// failure can be replayed. Values are random bytes read as the fuzz targets
-// read theirs.
+// failure can be replayed. Some values are read back, as the fuzz targets
+// read their input, from another value's bytes with a few of them flipped.
 class Abuse {
  public:
   struct Call {
@@ -86,20 +86,19 @@ class Abuse {
       case 4:  // writing a read-only property
         return {kItemPath, kPropertiesInterface, "Set",
                 g_variant_new("(ssv)", anyInterface().c_str(), pick(2) ? "Title" : "ToolTip",
-                              value().get())};
+                              value(2))};
       case 5:  // the property methods with arguments of any type
         return {pick(2) ? kItemPath : kMenuPath, kPropertiesInterface, pick(2) ? "Get" : "Set",
                 tuple()};
       case 6:  // a menu event for an id that does not exist
         return {kMenuPath, kMenuInterface, "Event",
                 g_variant_new("(isvu)", missingId(), pick(2) ? "clicked" : text(20).c_str(),
-                              value().get(), static_cast<guint32>(number()))};
+                              value(2), static_cast<guint32>(number()))};
       case 7: {  // the other menu methods, with plausible arguments
         switch (pick(4)) {
           case 0:
-            return {
-                kMenuPath, kMenuInterface, "GetLayout",
-                g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, typed("as").get())};
+            return {kMenuPath, kMenuInterface, "GetLayout",
+                    g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, strings())};
           case 1:
             return {kMenuPath, kMenuInterface, "GetProperty",
                     g_variant_new("(is)", number(), text(30).c_str())};
@@ -107,7 +106,7 @@ class Abuse {
             return {kMenuPath, kMenuInterface, "AboutToShow", g_variant_new("(i)", number())};
           default:
             return {kMenuPath, kMenuInterface, "GetGroupProperties",
-                    g_variant_new("(@ai@as)", typed("ai").get(), typed("as").get())};
+                    g_variant_new("(@ai@as)", ids(), strings())};
         }
       }
       case 8:  // the menu methods with arguments of any type
@@ -136,7 +135,7 @@ class Abuse {
           &state, "{sv}", key.c_str(),
           pick(2)
               ? g_variant_new_string(pick(2) ? "true" : text(pick(50) == 0 ? 200000 : 20).c_str())
-              : value().get());
+              : value(2));
     }
     return g_variant_new("(a{sv})", &state);
   }
@@ -203,29 +202,76 @@ class Abuse {
     return id;
   }
 
-  // Random bytes, now and then a great many, read as a value of the type.
-  fuzz::Variant typed(const char* type) {
-    std::string bytes(pick(30) == 0 ? 100000 : 1 + pick(64), '\0');
-    for (char& byte : bytes) byte = static_cast<char>(pick(256));
-    bytes[0] = 0;
-    return fuzz::variantOf(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
-                           {type});
+  GVariant* ids() {
+    GVariantBuilder list;
+    g_variant_builder_init(&list, G_VARIANT_TYPE("ai"));
+    for (int count = pick(6); count > 0; --count) g_variant_builder_add(&list, "i", number());
+    return g_variant_builder_end(&list);
   }
 
-  // A value of any of the shapes peers send.
-  fuzz::Variant value() {
-    const char* types[] = {
-        "s",  "i", "u",  "b",     "d",    "x",    "o",       "ay",           "ai",
-        "as", "v", "av", "a{sv}", "(ii)", "(sv)", "a(iiay)", "(sa(iiay)ss)", "(isvu)",
-        "g",  "y"};
-    return typed(types[pick(std::size(types))]);
+  GVariant* strings() {
+    GVariantBuilder list;
+    g_variant_builder_init(&list, G_VARIANT_TYPE_STRING_ARRAY);
+    for (int count = pick(4); count > 0; --count)
+      g_variant_builder_add(&list, "s", text(16).c_str());
+    return g_variant_builder_end(&list);
   }
 
   GVariant* tuple() {
-    std::vector<fuzz::Variant> owned(pick(5));
-    std::vector<GVariant*> fields;
-    for (auto& field : owned) fields.push_back((field = value()).get());
+    std::vector<GVariant*> fields(pick(5));
+    for (GVariant*& field : fields) field = value(3);
     return g_variant_new_tuple(fields.data(), fields.size());
+  }
+
+  GVariant* value(int depth) {
+    switch (pick(depth > 0 ? 13 : 8)) {
+      case 0:
+        return g_variant_new_string(text(pick(30) == 0 ? 100000 : 40).c_str());
+      case 1:
+        return g_variant_new_int32(number());
+      case 2:
+        return g_variant_new_uint32(static_cast<guint32>(number()));
+      case 3:
+        return g_variant_new_boolean(pick(2));
+      case 4:
+        return g_variant_new_double(pick(2) ? 1e308 : -0.5);
+      case 5:
+        return g_variant_new_int64(INT64_MIN + pick(2));
+      case 6:
+        return g_variant_new_object_path(somePath().c_str());
+      case 7: {
+        const std::string bytes = text(pick(20) == 0 ? 50000 : 64);
+        return g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
+      }
+      case 8:
+        return g_variant_new_variant(value(depth - 1));
+      case 9:
+        return ids();
+      case 10:
+        return tuple();
+      case 11: {  // a value's bytes, a few of them flipped, read back as the fuzz targets read
+                  // theirs
+        const VariantPtr whole{g_variant_ref_sink(value(depth - 1))};
+        std::string bytes = std::string{'\x01'} + g_variant_get_type_string(whole.get()) + '\0';
+        const std::size_t header = bytes.size();
+        bytes.append(static_cast<const char*>(g_variant_get_data(whole.get())),
+                     g_variant_get_size(whole.get()));
+        for (int flips = pick(4); flips > 0 && bytes.size() > header; --flips) {
+          bytes[header + pick(static_cast<int>(bytes.size() - header))] ^= 1 << pick(8);
+        }
+        const fuzz::Variant read =
+            fuzz::variantOf(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), {});
+        return g_variant_new_variant(read.get());
+      }
+      default: {
+        GVariantBuilder dictionary;
+        g_variant_builder_init(&dictionary, G_VARIANT_TYPE_VARDICT);
+        for (int count = pick(4); count > 0; --count) {
+          g_variant_builder_add(&dictionary, "{sv}", text(12).c_str(), value(depth - 1));
+        }
+        return g_variant_builder_end(&dictionary);
+      }
+    }
   }
 
   std::mt19937 random{20261206};
@@ -447,7 +493,7 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   // The first round fills the agents' caches (the allocator's too, for the
   // huge strings); the second must not grow them.
   const auto start = Clock::now();
-  flood(8000, 2000, next);
+  flood(12000, 3000, next);
   ASSERT_FALSE(HasFatalFailure());
   const auto before = residentSizes();
   flood(8000, 2000, next);

@@ -48,9 +48,10 @@ TEST_F(GpuTest, AnyNvmlLeavesTheAgentRefreshingAndEndingOnTime) {
     Process& watch = start({kTrayView, "watch"});
     writeFile(options, gpuOnly);
     Process& host = startSleeper();
-    Process& agent =
-        startAgent(kNetworkAgent, std::to_string(host.id()),
-                   {"env", "LD_LIBRARY_PATH=" + std::string{E2E_NVML_FOLDERS} + library});
+    Process& agent = startAgent(kNetworkAgent, std::to_string(host.id()),
+                                {"env", "STANDIN_NVML=" + std::string{library},
+                                 "LD_LIBRARY_PATH=" + std::string{E2E_NVML_FOLDERS} +
+                                     (library == std::string{"missing"} ? "missing" : "standin")});
     // Reads are asked for every three seconds; a slow one's figure shows
     // from the second on.
     EXPECT_TRUE(watch.next(tooltipEndsWith(" · GPU " + gpu), 10s)) << "the item never showed";

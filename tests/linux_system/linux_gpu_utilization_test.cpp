@@ -59,18 +59,18 @@ TEST_F(LinuxGpuUtilizationTest, SysfsGivesTheBusiestCard) {
 TEST_F(LinuxGpuUtilizationTest, NvmlAnswersOnlyWhenSysfsCannotAndIsRetriedAfterTheBackOff) {
   // Held open by the test, so that the stand-in's globals are the ones the
   // reader's own dlopen sees.
-  const std::unique_ptr<void, int (*)(void*)> fake{dlopen(FAKE_NVML_PATH, RTLD_NOW), dlclose};
+  const std::unique_ptr<void, int (*)(void*)> fake{dlopen(STANDIN_NVML_PATH, RTLD_NOW), dlclose};
   ASSERT_NE(fake, nullptr);
   const auto global = [&](const char* name) -> int& {
     return *static_cast<int*>(dlsym(fake.get(), name));
   };
-  int& initCalls = global("fake_nvml_init_calls");
-  int& shutdownCalls = global("fake_nvml_shutdown_calls");
-  int& gpu = global("fake_nvml_gpu");
+  int& initCalls = global("standin_nvml_init_calls");
+  int& shutdownCalls = global("standin_nvml_shutdown_calls");
+  int& gpu = global("standin_nvml_gpu");
   initCalls = shutdownCalls = 0;
-  global("fake_nvml_init_result") = 9;
+  global("standin_nvml_init_result") = 9;
   {
-    LinuxGpuUtilization source(drm, FAKE_NVML_PATH);
+    LinuxGpuUtilization source(drm, STANDIN_NVML_PATH);
     write({{busy("card0"), "55\n"}, {"card1/device/vendor", "0x8086\n"}});
     EXPECT_TRUE(source.readCallsDriver());
     EXPECT_EQ(source.readDeviceUtilization(), 55);
@@ -86,7 +86,7 @@ TEST_F(LinuxGpuUtilizationTest, NvmlAnswersOnlyWhenSysfsCannotAndIsRetriedAfterT
       }
     }
     EXPECT_EQ(initCalls, 1);
-    global("fake_nvml_init_result") = 0;
+    global("standin_nvml_init_result") = 0;
     gpu = 250;
     EXPECT_TRUE(source.readCallsDriver());
     EXPECT_EQ(source.readDeviceUtilization(), 100);

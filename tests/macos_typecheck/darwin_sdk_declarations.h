@@ -151,6 +151,18 @@ enum : NSCompositingOperation { NSCompositingOperationSourceOver = 2 };
 @property(readonly, strong) NSAppearance* effectiveAppearance;
 @end
 
+// Cooperative activation, macOS 14.
+@interface NSApplication (VelmoraMacOS14)
+- (void)yieldActivationToApplication:(NSRunningApplication*)application
+    __attribute__((availability(macos, introduced = 14.0)));
+@end
+
+@interface NSRunningApplication (VelmoraMacOS14)
+- (BOOL)activateFromApplication:(NSRunningApplication*)application
+                        options:(NSApplicationActivationOptions)options
+    __attribute__((availability(macos, introduced = 14.0)));
+@end
+
 @interface NSAppearance (VelmoraCurrentSDK)
 - (void)performAsCurrentDrawingAppearance:(void (^)(void))block;
 @end

@@ -286,7 +286,7 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
         [&](const Image& shot, const Box& box) { return inkColumns(shot, box) >= wantedInk; });
     ASSERT_TRUE(changed) << "the item never showed";
     const auto& [shot, box] = *changed;
-    saveCrop(shot, box, host().name + "-" + agent().name);
+    keepShot(shot, box, host().name + "-" + agent().name);
     EXPECT_GE(inkColumns(shot, box), wantedInk) << "no text beside the icon";
     EXPECT_FALSE(measurePicture(shot, host().top, host().bottom)) << "a pixmap was drawn";
     const std::string label = itemProperty(item, "XAyatanaLabel");
@@ -327,7 +327,7 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   const auto& [shot, measure] = *picture;
   char contrast[16];
   std::snprintf(contrast, sizeof contrast, "%.1f", measure.contrast);
-  saveCrop(shot, measure.box, host().name + "-" + agent().name + "-" + contrast);
+  keepShot(shot, measure.box, host().name + "-" + agent().name + "-" + contrast);
   EXPECT_GE(measure.contrast, kMinimumContrast)
       << "fill " << measure.fill[0] << "," << measure.fill[1] << "," << measure.fill[2];
   if (host().clicks) {

@@ -18,7 +18,6 @@ constexpr int kMinimumSide = 8;
 // A pixel belongs to the text when it stands out this much from the
 // backdrop: the antialiased edges of strokes too.
 constexpr double kTextContrast = 2.0;
-constexpr int kCropMargin = 4;
 
 double channel(int value) {
   const double c = value / 255.0;
@@ -128,23 +127,15 @@ std::optional<Box> changedBox(const Image& before, const Image& after, int top, 
   return box;
 }
 
-void saveCrop(const Image& shot, const Box& box, const std::string& name) {
-  const char* folder = std::getenv("VELMORA_PANEL_CROPS");
+void keepShot(const Image& shot, const Box& box, const std::string& name) {
+  const char* folder = std::getenv("VELMORA_PANEL_SHOTS");
   if (folder == nullptr || *folder == '\0') return;
-  const Box crop{std::max(0, box.left - kCropMargin), std::max(0, box.top - kCropMargin),
-                 std::min(shot.width, box.right + kCropMargin),
-                 std::min(shot.height, box.bottom + kCropMargin)};
-  const std::string path = std::string{folder} + "/" + name;
-  {
-    std::ofstream out{path + ".ppm", std::ios::binary};
-    out << "P6 " << crop.width() << " " << crop.height() << " 255\n";
-    for (int y = crop.top; y < crop.bottom; ++y) {
-      out.write(&shot.bytes[(y * shot.width + crop.left) * 3], crop.width() * 3);
-    }
-  }
-  const std::string command =
-      "convert '" + path + ".ppm' '" + path + ".png' && rm '" + path + ".ppm'";
-  if (std::system(command.c_str()) != 0) std::remove((path + ".ppm").c_str());
+  std::ofstream{std::string{folder} + "/" + name + "@" + std::to_string(box.left) + "," +
+                    std::to_string(box.top) + "," + std::to_string(box.width()) + "," +
+                    std::to_string(box.height()) + ".ppm",
+                std::ios::binary}
+      << "P6 " << shot.width << " " << shot.height << " 255\n"
+      << shot.bytes;
 }
 
 }  // namespace e2e

@@ -46,9 +46,9 @@ std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bot
 // `before`; absent when none does.
 std::optional<Box> changedBox(const Image& before, const Image& after, int top, int bottom);
 
-// Saves the box, with a margin round it, as a PNG when the environment
-// variable VELMORA_PANEL_CROPS names a folder; `name` is the file's name
-// without its extension.
-void saveCrop(const Image& shot, const Box& box, const std::string& name);
+// Keeps the screenshot as a PPM file in the folder VELMORA_PANEL_SHOTS names,
+// if any, as `name@left,top,width,height.ppm` for the box measured in it;
+// scripts/panel-crops cuts the boxes out.
+void keepShot(const Image& shot, const Box& box, const std::string& name);
 
 }  // namespace e2e

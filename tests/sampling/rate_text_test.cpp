@@ -12,31 +12,6 @@
 namespace agent {
 namespace {
 
-TEST(RateTextTest, UnitsAndRoundingFollowTheRateTable) {
-  struct RateCase {
-    double bytesPerSecond;
-    const char* menuText;
-    const char* fullText;
-  };
-  const RateCase cases[] = {
-      {0.0, "0 B/s", "0 KB/s"},
-      {-5.0, "0 B/s", "0 KB/s"},
-      {std::numeric_limits<double>::quiet_NaN(), "0 B/s", "0 KB/s"},
-      {std::numeric_limits<double>::infinity(), "0 B/s", "0 KB/s"},
-      {999.7, "1000 B/s", "1000 B/s"},
-      {1'000.0, "1 KB/s", "1 KB/s"},
-      {1'600.0, "2 KB/s", "2 KB/s"},
-      {999'999.0, "1000 KB/s", "1000 KB/s"},
-      {12'345'678.0, "12.3 MB/s", "12.3 MB/s"},
-      {2'500'000'000.0, "2500.0 MB/s", "2500.0 MB/s"},
-  };
-  for (const RateCase& rate : cases) {
-    SCOPED_TRACE(rate.bytesPerSecond);
-    EXPECT_EQ(menuRate(rate.bytesPerSecond), rate.menuText);
-    EXPECT_EQ(fullRate(rate.bytesPerSecond), rate.fullText);
-  }
-}
-
 TEST(RateTextTest, CompactRateFitsFourCharactersAndRoundsIntoTheNextForm) {
   const std::pair<double, const char*> cases[] = {
       {std::numeric_limits<double>::quiet_NaN(), "0"},
