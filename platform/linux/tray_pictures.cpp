@@ -21,8 +21,13 @@ std::string firstCharacter(const std::string& text) {
   return {valid.get(), g_utf8_next_char(valid.get())};
 }
 
-std::optional<Pixmap> renderAt(const TrayContent& content, TrayShape shape, double scale) {
-  if (showsCompactReading(content, shape)) {
+std::optional<Pixmap> renderAt(const TrayContent& content, const TrayPresentation& presentation,
+                               double scale) {
+  if (presentation.symbol && !content.compactReading.empty()) {
+    if (!content.textEngine) return std::nullopt;
+    return renderCues(content.compactReading, scale, *content.textEngine);
+  }
+  if (showsCompactReading(content, presentation.shape)) {
     if (!content.textEngine) return std::nullopt;
     return renderCompact(content.compactReading, scale, *content.textEngine);
   }
@@ -32,7 +37,7 @@ std::optional<Pixmap> renderAt(const TrayContent& content, TrayShape shape, doub
     return drawable->renderOnBackdrop(scale);
   }
   if (content.title.empty() || !content.textEngine) return std::nullopt;
-  if (shape == TrayShape::square) {
+  if (presentation.shape == TrayShape::square) {
     return renderCharacter(firstCharacter(content.title), scale, *content.textEngine);
   }
   return renderTitle(content.title, content.font, scale, content.textEngine);
@@ -56,7 +61,7 @@ VariantPtr trayPicturesFor(const TrayContent& content, const TrayPresentation& p
   std::vector<double> scales(std::begin(kIconScales), std::end(kIconScales));
   if (presentation.exactHeight > 0) scales.push_back(presentation.exactHeight / kIconHeight);
   for (const double scale : scales) {
-    const std::optional<Pixmap> pixmap = renderAt(content, presentation.shape, scale);
+    const std::optional<Pixmap> pixmap = renderAt(content, presentation, scale);
     const bool complete = pixmap && pixmap->width > 0 && pixmap->height > 0 &&
                           pixmap->argb.size() == std::size_t{4} *
                                                      static_cast<std::size_t>(pixmap->width) *

@@ -14,6 +14,7 @@ namespace platform::linuxdesktop {
 namespace {
 
 constexpr int kMateIconHeight = 25;
+constexpr int kGnomeIconHeight = 16;
 
 struct KnownHost {
   std::string_view program;
@@ -26,9 +27,12 @@ struct KnownHost {
 // 25 pixel high pixmap when offered one, and otherwise scales the 22 pixel
 // one. Xfce's systray (in the plugin wrapper) and LXQt squeeze icons into a
 // square; the ayatana indicator service draws no pixmap, only a themed icon
-// beside the label; Waybar and tray-view keep the shape. Plasma squeezes
-// icons into a 22 pixel square and shows no label; its tray's watcher is
-// served by kded5, or by plasmashell itself.
+// beside the label; Waybar and tray-view keep the shape. GNOME Shell's
+// AppIndicator extension scales every icon into a 16 pixel square, where
+// digits are 5 pixels high, and shows the label beside it in the bar's own
+// text colour: the label carries the reading, the picture only its symbol.
+// Plasma squeezes icons into a 22 pixel square and shows no label; its
+// tray's watcher is served by kded5, or by plasmashell itself.
 constexpr KnownHost kKnownHosts[] = {
     {"mate-panel", {TrayShape::wide, false, false, kMateIconHeight}},
     {"notification-area-applet", {TrayShape::wide, false, false, kMateIconHeight}},
@@ -40,6 +44,7 @@ constexpr KnownHost kKnownHosts[] = {
     {"tray-view", {TrayShape::wide, true, false}},
     {"kded5", {TrayShape::square, false, false}},
     {"plasmashell", {TrayShape::square, false, false}},
+    {"gnome-shell", {TrayShape::square, true, false, kGnomeIconHeight, true}},
 };
 
 std::string_view trimmed(std::string_view text) {
