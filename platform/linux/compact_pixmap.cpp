@@ -5,7 +5,6 @@
 
 #include "platform/linux/glib_handles.h"
 #include "platform/linux/text_engine.h"
-#include "platform/linux/title_pixmap.h"
 #include "platform/linux/tray_backdrop.h"
 
 namespace platform::linuxdesktop {
@@ -46,7 +45,8 @@ void drawFitted(cairo_t* cairo, const ShapedText& text, double left, double top,
 
 }  // namespace
 
-Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale) {
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
+                     TextEngine& engine) {
   if (lines.empty()) return {};
   scale = std::isfinite(scale) ? std::clamp(scale, 1.0, kMaximumScale) : 1.0;
   const int side = static_cast<int>(std::lround(kCompactSide * scale));
@@ -60,8 +60,7 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
   const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
                             platform::FontWeight::semibold};
   for (std::size_t row = 0; row < lines.size(); ++row) {
-    const std::shared_ptr<const ShapedText> shaped =
-        trayTextEngine()->shaped(lines[row].text, font);
+    const std::shared_ptr<const ShapedText> shaped = engine.shaped(lines[row].text, font);
     if (!shaped) continue;
     const platform::Color color = lightened(lines[row].cueColor);
     cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/linux/pixmap.h"
+#include "platform/linux/text_engine.h"
 #include "platform/status_bar.h"
 
 namespace platform::linuxdesktop {
@@ -17,6 +18,8 @@ inline constexpr double kCompactSide = 22.0;
 // lines apart), as large as the row allows and narrowed to the square's
 // width when too wide. The cue marks themselves are left out: the colour is
 // the cue. kCompactSide * scale pixels square, rounded; empty for no lines.
-Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale);
+// The engine shapes the texts.
+Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
+                     TextEngine& engine);
 
 }  // namespace platform::linuxdesktop

@@ -17,6 +17,7 @@
 #include "platform/linux/proc_meminfo_memory.h"
 #include "platform/linux/proc_stat_cpu_ticks.h"
 #include "platform/linux/sni_status_bar.h"
+#include "platform/linux/text_engine.h"
 #include "platform/posix/posix_environment.h"
 #include "platform/posix/posix_process_probe.h"
 
@@ -34,8 +35,12 @@ T& madeOnFirstUse(std::unique_ptr<T>& slot) {
 
 struct LinuxPlatform::Services {
   Services(GDBusConnection* sessionBus, const std::string& programName, CurrentEvent& events)
-      : statusBar(sessionBus, programName, events, environment), notificationCenter(sessionBus) {}
+      : statusBar(sessionBus, programName, events, environment, textEngine),
+        notificationCenter(sessionBus) {}
 
+  // The one text engine: the images of graphics, the titles and the compact
+  // readings share its fonts and shaped texts.
+  std::shared_ptr<TextEngine> textEngine = std::make_shared<TextEngine>();
   platform::posix::PosixEnvironment environment;
   platform::posix::PosixProcessProbe processProbe;
   LinuxClock clock;
@@ -96,7 +101,11 @@ platform::RunningApplications& LinuxPlatform::runningApplications() {
   return services->runningApplications;
 }
 
-platform::Graphics& LinuxPlatform::graphics() { return madeOnFirstUse(services->graphics); }
+platform::Graphics& LinuxPlatform::graphics() {
+  if (!services->graphics)
+    services->graphics = std::make_unique<PangoGraphics>(services->textEngine);
+  return *services->graphics;
+}
 
 platform::InterfaceList& LinuxPlatform::interfaceList() {
   return madeOnFirstUse(services->interfaceList);

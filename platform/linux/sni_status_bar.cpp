@@ -9,8 +9,10 @@
 namespace platform::linuxdesktop {
 
 SniStatusBar::SniStatusBar(GDBusConnection* connection, std::string programName,
-                           CurrentEvent& events, const platform::Environment& environment)
+                           CurrentEvent& events, const platform::Environment& environment,
+                           std::shared_ptr<TextEngine> textEngine)
     : connection(static_cast<GDBusConnection*>(g_object_ref(connection))),
+      textEngine(std::move(textEngine)),
       programName(std::move(programName)),
       events(events),
       host(connection, environment, [this] { presentToItems(); }) {}
@@ -18,7 +20,7 @@ SniStatusBar::SniStatusBar(GDBusConnection* connection, std::string programName,
 std::shared_ptr<platform::StatusItem> SniStatusBar::statusItem(double length) {
   ++itemCount;
   auto item = std::make_shared<SniStatusItem>(connection.get(), addressOf(getpid(), itemCount),
-                                              programName, events, length);
+                                              programName, events, length, textEngine);
   std::erase_if(items, [](const std::weak_ptr<SniStatusItem>& held) { return held.expired(); });
   items.push_back(item);
   presentToItems();

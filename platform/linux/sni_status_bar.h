@@ -29,8 +29,9 @@ class SniStatusBar : public platform::StatusBar {
  public:
   // The connection must be the process's shared session-bus connection; the
   // events are borrowed and must outlive every item.
+  // Every item's title and compact reading are drawn with the engine.
   SniStatusBar(GDBusConnection* connection, std::string programName, CurrentEvent& events,
-               const platform::Environment& environment);
+               const platform::Environment& environment, std::shared_ptr<TextEngine> textEngine);
 
   std::shared_ptr<platform::StatusItem> statusItem(double length) override;
   // A DbusmenuMenu, which items of this bar can serve.
@@ -43,6 +44,7 @@ class SniStatusBar : public platform::StatusBar {
   void presentToItems();
 
   GObjectPtr<GDBusConnection> connection;
+  std::shared_ptr<TextEngine> textEngine;
   std::string programName;
   CurrentEvent& events;
   int itemCount = 0;

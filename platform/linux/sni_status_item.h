@@ -41,7 +41,7 @@ class SniStatusItem : public platform::StatusItem {
   // the item. programName is the item's Id and its title when the button has
   // none.
   SniStatusItem(GDBusConnection* connection, SniItemAddress address, std::string programName,
-                CurrentEvent& events, double length);
+                CurrentEvent& events, double length, std::shared_ptr<TextEngine> textEngine);
 
   // Never null: every item has a button.
   platform::StatusBarButton* button() override;
@@ -59,8 +59,6 @@ class SniStatusItem : public platform::StatusItem {
   void present(std::optional<TrayPresentation> presentation);
 
  private:
-  bool readyToRegister() const;
-
   GObjectPtr<GDBusConnection> connection;
   SniItemAddress address;
   double itemLength = 0.0;

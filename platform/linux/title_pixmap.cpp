@@ -13,13 +13,8 @@ constexpr platform::Color kWhite{.red = 1.0, .green = 1.0, .blue = 1.0, .alpha =
 
 }  // namespace
 
-const std::shared_ptr<TextEngine>& trayTextEngine() {
-  static const std::shared_ptr<TextEngine> engine = std::make_shared<TextEngine>();
-  return engine;
-}
-
-Pixmap renderTitle(const std::string& title, const platform::Font& font, double scale) {
-  const std::shared_ptr<TextEngine>& engine = trayTextEngine();
+Pixmap renderTitle(const std::string& title, const platform::Font& font, double scale,
+                   const std::shared_ptr<TextEngine>& engine) {
   const std::shared_ptr<const ShapedText> shaped = engine->shaped(title, font);
   const platform::Size text = shaped ? shaped->logicalSize() : platform::Size{};
   CairoImage image({.width = std::ceil(text.width) + 2 * kTitlePadding, .height = kTitleHeight},

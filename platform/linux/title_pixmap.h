@@ -14,14 +14,11 @@ class TextEngine;
 // backdrop (see tray_backdrop.h), kTitleHeight points high and as wide as the
 // text rounded up plus kTitlePadding on either side, plus the backdrop's
 // padding; the line box is centred vertically. Rendered at `scale` pixels
-// per point (see CairoImage::renderOnBackdrop).
+// per point (see CairoImage::renderOnBackdrop). The engine shapes the title.
 inline constexpr double kTitleHeight = 22.0;
 inline constexpr double kTitlePadding = 1.0;
 
-Pixmap renderTitle(const std::string& title, const platform::Font& font, double scale);
-
-// The text engine of the tray's own pictures, one for the process: they
-// change seldom, and one engine spares reloading the fonts every time.
-const std::shared_ptr<TextEngine>& trayTextEngine();
+Pixmap renderTitle(const std::string& title, const platform::Font& font, double scale,
+                   const std::shared_ptr<TextEngine>& engine);
 
 }  // namespace platform::linuxdesktop

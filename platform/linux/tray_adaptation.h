@@ -19,6 +19,8 @@
 
 namespace platform::linuxdesktop {
 
+class TextEngine;
+
 // The tray-host adaptation: everything that differs from one tray host to
 // another lives behind this header. Its parts:
 //
@@ -34,6 +36,12 @@ namespace platform::linuxdesktop {
 //
 // The status item knows none of these rules: it keeps the button's content,
 // asks trayViewOf for the host-facing values once per change and serves them.
+//
+// To adapt to a new host: add its row to the table in tray_presentation.cpp.
+// A new way of showing an item: a field in TrayPresentation (with its value
+// in each row), read by trayViewOf for the texts and the icon's name, or by
+// trayPicturesFor for the pictures; a new input from the agent: a field in
+// TrayContent, set by SniButton, with its TrayChange.
 
 // What an item shows, as its button was told: the whole input of the
 // host-facing values.
@@ -46,6 +54,9 @@ struct TrayContent {
   std::shared_ptr<platform::Image> image;
   std::vector<platform::CompactLine> compactReading;
   std::string themedIconName;
+  // What draws the title and the compact reading: the platform's one text
+  // engine, which its images share. Without one neither is drawn.
+  std::shared_ptr<TextEngine> textEngine;
 };
 
 // The parts of the content, and the presentation, that may have changed.

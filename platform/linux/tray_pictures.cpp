@@ -13,14 +13,17 @@ namespace platform::linuxdesktop {
 namespace {
 
 std::optional<Pixmap> renderAt(const TrayContent& content, TrayShape shape, double scale) {
-  if (showsCompactReading(content, shape)) return renderCompact(content.compactReading, scale);
+  if (showsCompactReading(content, shape)) {
+    if (!content.textEngine) return std::nullopt;
+    return renderCompact(content.compactReading, scale, *content.textEngine);
+  }
   if (content.image) {
     const auto* drawable = dynamic_cast<const CairoImage*>(content.image.get());
     if (drawable == nullptr) return std::nullopt;
     return drawable->renderOnBackdrop(scale);
   }
-  if (content.title.empty()) return std::nullopt;
-  return renderTitle(content.title, content.font, scale);
+  if (content.title.empty() || !content.textEngine) return std::nullopt;
+  return renderTitle(content.title, content.font, scale, content.textEngine);
 }
 
 void addPixmap(GVariantBuilder& builder, const Pixmap& pixmap) {

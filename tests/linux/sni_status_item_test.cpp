@@ -10,6 +10,7 @@
 
 #include "platform/linux/cairo_image.h"
 #include "platform/linux/pango_graphics.h"
+#include "platform/linux/text_engine.h"
 #include "platform/linux/tray_pictures.h"
 #include "tests/linux/test_bus.h"
 
@@ -34,6 +35,7 @@ std::vector<int> pixmapHeights(GVariant* pixmaps) {
 TEST(TrayPicturesTest, AHostsExactHeightIsOfferedBesideTheWholeScales) {
   TrayContent content;
   content.title = "眠╮";
+  content.textEngine = std::make_shared<TextEngine>();
   const TrayPresentation mate{TrayShape::wide, false, false, 25};
   EXPECT_EQ(pixmapHeights(trayPicturesFor(content, mate).get()), (std::vector{22, 44, 25}));
   content.compactReading = {{"↑", {1.0, 0.25, 0.19, 1.0}, "1.2M", "888M"}};

@@ -170,6 +170,7 @@ struct CompactCase {
 };
 
 TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourInTheSquare) {
+  TextEngine engine;
   const platform::Color red{1.0, 0.25, 0.19, 1.0};
   const platform::Color blue{0.11, 0.55, 1.0, 1.0};
   const auto lines = [&](const char* upload, const char* download) {
@@ -182,7 +183,7 @@ TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourInTheSquare) {
                                {lines("1.2K", "0"), 30.0 / 22, 30}};
   for (const CompactCase& compact : cases) {
     SCOPED_TRACE(compact.lines[0].text + " " + compact.lines[1].text);
-    const Pixmap pixmap = renderCompact(compact.lines, compact.scale);
+    const Pixmap pixmap = renderCompact(compact.lines, compact.scale, engine);
     ASSERT_EQ(pixmap.width, compact.side);
     ASSERT_EQ(pixmap.height, compact.side);
     const int half = pixmap.height / 2;
@@ -199,7 +200,7 @@ TEST(CompactPixmapTest, LinesAreRowsOfTheirLightenedCueColourInTheSquare) {
     EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return reddish(p) && pale(p); }), 0);
     EXPECT_GT(countPixels(pixmap, [&](const Pixel& p) { return bluish(p) && pale(p); }), 0);
   }
-  EXPECT_TRUE(renderCompact({}, 1).argb.empty());
+  EXPECT_TRUE(renderCompact({}, 1, engine).argb.empty());
 }
 
 // The pictures as they were drawn before texts were kept shaped: every text a
@@ -354,14 +355,14 @@ TEST(PicturePixelsTest, EveryPictureIsPixelForPixelTheReferences) {
         {"↑", renderer.uploadColor, agent::compactRate(network.uploadBytesPerSecond), "888M"},
         {"↓", renderer.downloadColor, agent::compactRate(network.downloadBytesPerSecond), "888M"}};
     for (const double scale : scales) {
-      EXPECT_TRUE(renderCompact(lines, scale) == referenceCompact(*engine, lines, scale))
+      EXPECT_TRUE(renderCompact(lines, scale, *engine) == referenceCompact(*engine, lines, scale))
           << "square, row " << row << ", scale " << scale;
     }
   }
   const platform::Font sleepFont{platform::FontFace::system, 12.5, platform::FontWeight::semibold};
   for (const char* title : {"醒┃", "眠╮"}) {
     for (const double scale : scales) {
-      EXPECT_TRUE(renderTitle(title, sleepFont, scale) ==
+      EXPECT_TRUE(renderTitle(title, sleepFont, scale, engine) ==
                   referenceTitle(*engine, title, sleepFont, scale))
           << title << ", scale " << scale;
     }
