@@ -17,8 +17,12 @@ SniStatusItem::SniStatusItem(GDBusConnection* connection, SniItemAddress address
       model(pipeline, events),
       object(connection, this->address.objectPath, pipeline.current(),
              [&model = model](int eventType) { model.hostClicked(eventType); }),
+      // Hosts read the menu when the item registers, so registration waits
+      // for the export as well as for the presentation.
       registration(connection, this->address.busName, this->address.service,
-                   [this] { return readyToRegister(); }) {
+                   [&pipeline = pipeline, &menuExport = menuExport] {
+                     return pipeline.presentation() && (!menuExport || menuExport->isExported());
+                   }) {
   pipeline.editContent().textEngine = std::move(textEngine);
 }
 
@@ -52,15 +56,11 @@ void SniStatusItem::setSecondaryClickMenu(std::shared_ptr<platform::Menu> menu) 
     menuExport->show(std::move(served));
     return;
   }
-  // Hosts read the menu when the item registers, so registration waits for
-  // the export, and registers again when the item was already known.
+  // Registration waits for the export, and registers again when the item
+  // was already known.
   menuExport = std::make_unique<DbusmenuExport>(
       connection.get(), address.menuPath, std::move(served),
       [&registration = registration] { registration.registerAgain(); });
-}
-
-bool SniStatusItem::readyToRegister() const {
-  return pipeline.presentation() && (!menuExport || menuExport->isExported());
 }
 
 void SniStatusItem::present(std::optional<TrayPresentation> presentation) {

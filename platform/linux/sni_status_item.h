@@ -59,8 +59,6 @@ class SniStatusItem : public platform::StatusItem {
   void present(std::optional<TrayPresentation> presentation);
 
  private:
-  bool readyToRegister() const;
-
   GObjectPtr<GDBusConnection> connection;
   SniItemAddress address;
   double itemLength = 0.0;

@@ -36,6 +36,12 @@ class TextEngine;
 //
 // The status item knows none of these rules: it keeps the button's content,
 // asks trayViewOf for the host-facing values once per change and serves them.
+//
+// To adapt to a new host: add its row to the table in tray_presentation.cpp.
+// A new way of showing an item: a field in TrayPresentation (with its value
+// in each row), read by trayViewOf for the texts and the icon's name, or by
+// trayPicturesFor for the pictures; a new input from the agent: a field in
+// TrayContent, set by SniButton, with its TrayChange.
 
 // What an item shows, as its button was told: the whole input of the
 // host-facing values.
