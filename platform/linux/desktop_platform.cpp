@@ -4,8 +4,9 @@
 
 namespace platform {
 
-std::unique_ptr<Platform> makeDesktopPlatform(const std::string& programName) {
-  return linuxdesktop::LinuxPlatform::create(programName);
+std::unique_ptr<Platform> makeDesktopPlatform(const std::string& programName,
+                                              const StartupAbandoned& abandoned) {
+  return linuxdesktop::LinuxPlatform::create(programName, abandoned);
 }
 
 }  // namespace platform

@@ -1,32 +1,29 @@
 #pragma once
 
-#include <ctime>
 #include <string>
 #include <string_view>
 
-#include <sys/stat.h>
-
 #include "platform/linux/glib_handles.h"
+#include "platform/linux/user_file.h"
 #include "platform/user_defaults.h"
 
 namespace platform::linuxdesktop {
 
 // One defaults suite kept in a GLib key file, read-only. The keys are those
 // of the group [Defaults]; a missing file or group, or a file that cannot be
-// parsed, holds no keys. The file is read when this object is made and again
-// by synchronize() when it changed.
+// parsed, holds no keys. The file is read (as a UserFile: never a FIFO, a
+// device or a file over 1 MiB) when this object is made and again by
+// synchronize() when it changed.
 class KeyFileUserDefaults : public platform::UserDefaults {
  public:
   static constexpr const char* kGroup = "Defaults";
   // A larger file is not read and counts as empty.
-  static constexpr std::size_t kMaximumFileBytes = 1024 * 1024;
+  static constexpr std::size_t kMaximumFileBytes = UserFile::kMaximumBytes;
 
   explicit KeyFileUserDefaults(std::string path);
 
-  // One stat(2) of the file; the file is read again only when its device,
-  // inode, size or modification time (to the nanosecond) differ from the
-  // version read last, so a rewrite in place and a replacement by rename are
-  // both seen.
+  // One stat(2) of the file; the file is read again only when it may have
+  // changed or the last read failed (see UserFile::changed).
   void synchronize() override;
 
   // True when the key is present in the group, whatever its value.
@@ -37,23 +34,9 @@ class KeyFileUserDefaults : public platform::UserDefaults {
   bool boolForKey(const std::string& key) override;
 
  private:
-  // What identifies one version of the file; all zero when it is missing.
-  struct FileVersion {
-    bool exists = false;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = 0;
-    std::time_t modifiedSeconds = 0;
-    long modifiedNanoseconds = 0;
-    bool operator==(const FileVersion&) const = default;
-  };
-
-  static FileVersion versionOf(const struct stat& status);
-  FileVersion currentVersion() const;
   void reload();
 
-  std::string path;
-  FileVersion loadedVersion;
+  UserFile file;
   // Null while the suite holds no keys.
   KeyFilePtr keyFile;
 };

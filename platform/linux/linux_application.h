@@ -17,8 +17,9 @@ namespace platform::linuxdesktop {
 // terminate it like terminate() while run() is under way.
 class LinuxApplication : public platform::Application {
  public:
-  // The connection (referenced) is flushed at termination, so that a reply or
-  // a signal sent just before still leaves the process. The event source is
+  // The connection (referenced) is flushed when run() ends, for at most a
+  // quarter of a second, so that a reply or a signal sent just before still
+  // leaves the process while a frozen bus cannot hold the exit. The event source is
   // borrowed and must outlive the application.
   LinuxApplication(GDBusConnection* connection, const CurrentEvent& events);
 

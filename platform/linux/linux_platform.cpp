@@ -6,6 +6,7 @@
 
 #include "platform/linux/background_gpu_utilization.h"
 #include "platform/linux/dbus_notification_center.h"
+#include "platform/linux/glib_ids.h"
 #include "platform/linux/glib_run_loop.h"
 #include "platform/linux/key_file_user_defaults_store.h"
 #include "platform/linux/linux_application.h"
@@ -29,6 +30,64 @@ template <class T>
 T& madeOnFirstUse(std::unique_ptr<T>& slot) {
   if (!slot) slot = std::make_unique<T>();
   return *slot;
+}
+
+// How often a connection under way asks whether it is still wanted.
+constexpr guint kAbandonCheckMilliseconds = 100;
+
+// Whether a connection under way is still wanted: not past its deadline,
+// and not abandoned.
+struct StartupWait {
+  const platform::StartupAbandoned& abandoned;
+  gint64 deadline;
+  platform::posix::PosixEnvironment environment;
+  platform::posix::PosixProcessProbe probe;
+  bool wanted = true;
+
+  void check() {
+    wanted = g_get_monotonic_time() < deadline && !(abandoned && abandoned(environment, probe));
+  }
+  static gboolean tick(gpointer data) {
+    static_cast<StartupWait*>(data)->check();
+    return G_SOURCE_CONTINUE;
+  }
+};
+
+// The session bus, connected asynchronously: the authentication handshake
+// has no time limit of its own, and a bus that accepts the connection but
+// never answers would hold the process for good, before anything could
+// notice its host going. None when the bus cannot be reached, when it has not
+// answered within the time-out, or when `abandoned` says so.
+GObjectPtr<GDBusConnection> connectWithin(gint64 timeoutMicroseconds,
+                                          const platform::StartupAbandoned& abandoned) {
+  // Outlives the wait when the connection is given up: the callback, which
+  // then may still come, frees it.
+  struct Connecting {
+    GObjectPtr<GDBusConnection> bus;
+    bool finished = false;
+    bool givenUp = false;
+  };
+  const auto connected = [](GObject*, GAsyncResult* result, gpointer data) {
+    auto* connecting = static_cast<Connecting*>(data);
+    GError* error = nullptr;
+    connecting->bus.reset(g_bus_get_finish(result, &error));
+    const ErrorPtr failure{error};
+    connecting->finished = true;
+    if (connecting->givenUp) delete connecting;
+  };
+  auto* connecting = new Connecting;
+  g_bus_get(G_BUS_TYPE_SESSION, nullptr, connected, connecting);
+
+  StartupWait wait{abandoned, g_get_monotonic_time() + timeoutMicroseconds, {}, {}};
+  const SourceId ticks{g_timeout_add(kAbandonCheckMilliseconds, &StartupWait::tick, &wait)};
+  while (wait.wanted && !connecting->finished) g_main_context_iteration(nullptr, TRUE);
+  if (!connecting->finished) {
+    connecting->givenUp = true;
+    return {};
+  }
+  GObjectPtr<GDBusConnection> bus = std::move(connecting->bus);
+  delete connecting;
+  return bus;
 }
 
 }  // namespace
@@ -56,15 +115,14 @@ struct LinuxPlatform::Services {
   std::unique_ptr<BackgroundGpuUtilization> gpuUtilization;
 };
 
-std::unique_ptr<LinuxPlatform> LinuxPlatform::create(const std::string& programName) {
+std::unique_ptr<LinuxPlatform> LinuxPlatform::create(const std::string& programName,
+                                                     const platform::StartupAbandoned& abandoned) {
   // One malloc arena for the whole process, set before GDBus starts its
   // worker thread: an agent's few threads (that worker, the GPU reader)
   // allocate little, and an arena of their own costs each about 150 KB of
   // dirty memory for good.
   mallopt(M_ARENA_MAX, 1);
-  GError* error = nullptr;
-  const GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, &error)};
-  const ErrorPtr failure{error};
+  const GObjectPtr<GDBusConnection> bus = connectWithin(kConnectTimeoutMicroseconds, abandoned);
   if (!bus) return nullptr;
   return std::make_unique<LinuxPlatform>(bus.get(), programName);
 }

@@ -5,6 +5,7 @@
 
 #include <gio/gio.h>
 
+#include "platform/desktop_platform.h"
 #include "platform/linux/current_event.h"
 #include "platform/linux/glib_handles.h"
 #include "platform/platform.h"
@@ -19,9 +20,16 @@ class LinuxApplication;
 // an agent that never asks for them never opens their files or sockets.
 class LinuxPlatform : public platform::Platform {
  public:
-  // Connects to the session bus. nullptr when there is none: the agents
-  // cannot run then (print one line on stderr, exit with status 1).
-  static std::unique_ptr<LinuxPlatform> create(const std::string& programName);
+  // How long start-up waits for the session bus to answer.
+  static constexpr gint64 kConnectTimeoutMicroseconds = 5'000'000;
+
+  // Connects to the session bus, running the default main context meanwhile
+  // and asking `abandoned` (when given) ten times a second whether to go on.
+  // nullptr when there is no bus, it has not answered within the time-out
+  // (its address accepts connections but the handshake never ends), or the
+  // wait was abandoned: the agents cannot run then.
+  static std::unique_ptr<LinuxPlatform> create(const std::string& programName,
+                                               const platform::StartupAbandoned& abandoned = {});
 
   // Over an open session-bus connection (referenced); programName is the tray
   // items' Id and default title.

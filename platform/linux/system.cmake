@@ -21,6 +21,7 @@ add_library(platform_linux_system STATIC
   ${CMAKE_CURRENT_LIST_DIR}/title_pixmap.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tray_backdrop.cpp
   ${CMAKE_CURRENT_LIST_DIR}/tray_presentation.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/user_file.cpp
 )
 # The GPU reading's helper thread.
 find_package(Threads REQUIRED)

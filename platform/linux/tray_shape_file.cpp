@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "platform/linux/key_file_user_defaults_store.h"
+#include "platform/linux/user_file.h"
 
 namespace platform::linuxdesktop {
 namespace {
@@ -38,8 +39,11 @@ TrayShapeFile::TrayShapeFile(const platform::Environment& environment,
 
 std::optional<TrayShape> TrayShapeFile::shape() const {
   if (path.empty()) return std::nullopt;
+  const std::optional<std::string> contents = readUserFile(path);
+  if (!contents) return std::nullopt;
   const KeyFilePtr keys{g_key_file_new()};
-  if (!g_key_file_load_from_file(keys.get(), path.c_str(), G_KEY_FILE_NONE, nullptr)) {
+  if (!g_key_file_load_from_data(keys.get(), contents->data(), contents->size(), G_KEY_FILE_NONE,
+                                 nullptr)) {
     return std::nullopt;
   }
   const GCharPtr value{g_key_file_get_value(keys.get(), kGroup, kShapeKey, nullptr)};

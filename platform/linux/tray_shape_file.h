@@ -17,7 +17,8 @@ namespace platform::linuxdesktop {
 // velmora-status-agents/tray.conf in the configuration folder (see
 // KeyFileUserDefaultsStore::configurationFolder), key Shape in group [Tray], "wide" or "square";
 // anything else, a missing or unreadable file included, leaves the choice to the tray host. The
-// file is watched, so a change applies to running agents.
+// file is read as readUserFile reads (never a FIFO, a device or over 1 MiB) and watched, so a
+// change applies to running agents, a chmod that makes it readable included.
 //
 // GIO follows a file in a missing folder by looking for the folder every few
 // seconds, which would wake an idle agent for good on most machines, where the

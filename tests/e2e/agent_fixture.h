@@ -54,6 +54,8 @@ class AgentFixture : public ::testing::Test {
   const std::string& busAddress() const { return session->busAddress(); }
   // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
+  // The private dbus-daemon's process, for stopping it.
+  pid_t busProcessId() const { return session->busProcessId(); }
   // Ends the private dbus-daemon, as a logout does.
   void stopBus() { session->stopBus(); }
   // What every program started here gets.

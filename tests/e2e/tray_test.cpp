@@ -76,6 +76,24 @@ TEST_F(TrayTest, BothItemsComeBackWithinASecondWhenTheTrayRestarts) {
   EXPECT_TRUE(waitForItems(start({kTrayView, "watch"}), {kNetworkAgentId, kSleepAgentId}, 1s));
 }
 
+// Started with descriptors 0-2 closed, the bus socket would be descriptor 2,
+// and fontconfig's warning about LC_CTYPE=UTF-8 (a locale name it refuses)
+// would be written into the bus stream, which makes the bus drop the agent.
+TEST_F(TrayTest, AgentsStartedWithClosedStandardDescriptorsKeepTheirItems) {
+  Process& watch = start({kTrayView, "watch"});
+  const std::string host = std::to_string(startSleeper().id());
+  const Strings closedDescriptors = {"env", "LC_CTYPE=UTF-8", "sh", "-c",
+                                     "exec \"$0\" <&- >&- 2>&-"};
+  Process& network = startAgent(kNetworkAgent, host, closedDescriptors);
+  Process& sleep = startAgent(kSleepAgent, host, closedDescriptors);
+  ASSERT_TRUE(waitForItems(watch, {kNetworkAgentId, kSleepAgentId}, 10s));
+  // A few refreshes, each drawing the picture again.
+  EXPECT_FALSE(watch.next([](const std::string& line) { return line.starts_with("gone "); }, 3s))
+      << "an item went";
+  EXPECT_FALSE(network.waitForExit(0s)) << "the network agent ended";
+  EXPECT_FALSE(sleep.waitForExit(0s)) << "the sleep agent ended";
+}
+
 TEST_F(TrayTest, TheShapeIsDecidedAgainForEachTrayHostProgram) {
   // The same tray under a name no host has: the agents cannot know it.
   const std::string unknownHost = home + "/some-tray";

@@ -35,8 +35,11 @@ void StatusItemTest::SetUp() {
                                    nullptr)};
   // The layout is read while the call is handled, before the item hears back.
   const auto registerItem = [](GDBusConnection* connection, const gchar* sender, const gchar*,
-                               const gchar*, const gchar*, GVariant*,
+                               const gchar*, const gchar*, GVariant* parameters,
                                GDBusMethodInvocation* invocation, gpointer data) {
+    const char* service = nullptr;
+    g_variant_get(parameters, "(&s)", &service);
+    static_cast<StatusItemTest*>(data)->registeredServices.emplace_back(service);
     static_cast<StatusItemTest*>(data)->menuLayouts.push_back(
         callAndWait(connection, sender, "/MenuBar", "com.canonical.dbusmenu", "GetLayout",
                     g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0))));

@@ -58,6 +58,8 @@ class StatusItemTest : public ::testing::Test {
   GObjectPtr<GDBusConnection> host = connectPeer();
   // The GetLayout reply read at each registration, in order.
   std::vector<VariantPtr> menuLayouts;
+  // What each registration gave the watcher, in order.
+  std::vector<std::string> registeredServices;
 
  private:
   ObjectRegistrationId watcherObject;

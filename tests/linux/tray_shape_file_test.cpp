@@ -1,18 +1,26 @@
 #include "platform/linux/tray_shape_file.h"
 
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/fsuid.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include <gtest/gtest.h>
 
+#include "platform/linux/key_file_user_defaults.h"
+#include "platform/linux/user_file.h"
 #include "tests/linux/test_bus.h"
 #include "tests/support/temp_dir.h"
 
@@ -130,6 +138,135 @@ TEST(TrayShapeFileTest, AFolderMadeWhileTheWatchIsPlacedIsFollowed) {
   const TrayShapeFile shapeFile{environment, [&] { ++changes; }};
   writeShape(folder / "tray.conf", "square");
   EXPECT_TRUE(spinUntil([&] { return changes > 0 && shapeFile.shape() == TrayShape::square; }, 2s));
+}
+
+// Opens the writing end of a FIFO once a second has passed, which releases a
+// reader blocked in open(2); whether it had to is kept.
+class FifoRescue {
+ public:
+  explicit FifoRescue(fs::path fifo)
+      : rescuer([this, fifo = std::move(fifo)] {
+          const auto deadline = std::chrono::steady_clock::now() + 1s;
+          while (!done) {
+            std::this_thread::sleep_for(20ms);
+            if (std::chrono::steady_clock::now() < deadline) continue;
+            const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (writer < 0) continue;
+            rescued = true;
+            close(writer);
+          }
+        }) {}
+  ~FifoRescue() {
+    done = true;
+    rescuer.join();
+  }
+  std::atomic<bool> rescued = false;
+
+ private:
+  std::atomic<bool> done = false;
+  std::thread rescuer;
+};
+
+// Root reads every file: this thread's file access is checked as nobody's
+// while the object lives (the bus's threads keep their rights).
+class ReadingAsNobody {
+ public:
+  ReadingAsNobody() {
+    if (geteuid() == 0) setfsuid(65534);
+  }
+  ~ReadingAsNobody() {
+    if (geteuid() == 0) setfsuid(0);
+  }
+  // Root's rights again while it lives, inside a ReadingAsNobody.
+  struct Undone {
+    Undone() {
+      if (geteuid() == 0) setfsuid(0);
+    }
+    ~Undone() {
+      if (geteuid() == 0) setfsuid(65534);
+    }
+  };
+};
+
+// What a user may leave where the options file or the shape file belongs. No
+// row may block the reading thread, none is read as options, and a file made
+// readable is seen at the next check (options) or change (shape).
+TEST(UserFilesTest, BothReadersGiveTheDefaultForAHostileFileAndSeeItMadeReadable) {
+  const test_support::TempDir root;
+  ASSERT_EQ(chmod(root.path().c_str(), 0755), 0);
+  const fs::path configuration = root.path();
+  const fs::path options = configuration / "com.example" / "defaults.conf";
+  const fs::path shape = configuration / "velmora-status-agents" / "tray.conf";
+  fs::create_directories(options.parent_path());
+  fs::create_directories(shape.parent_path());
+  int changes = 0;
+  const ConfigHome environment{configuration.string()};
+  TrayShapeFile shapeFile{environment, [&] { ++changes; }};
+  const auto write = [](const fs::path& file, const std::string& contents) {
+    std::ofstream(file) << contents;
+  };
+  const std::string optionsText = "[Defaults]\nshown=1\n";
+  const std::string shapeText = "[Tray]\nShape=wide\n";
+  const std::string padding = "#" + std::string(UserFile::kMaximumBytes, '-') + "\n";
+
+  struct Row {
+    const char* what;
+    std::function<void(const fs::path&, const std::string&)> make;
+    bool fifo = false;
+    bool madeReadable = false;
+  };
+  const Row rows[] = {
+      {"a FIFO", [](const fs::path& file, const std::string&) { mkfifo(file.c_str(), 0644); },
+       true},
+      {"a device, through a symbolic link",
+       [](const fs::path& file, const std::string&) { fs::create_symlink("/dev/zero", file); }},
+      {"a folder", [](const fs::path& file, const std::string&) { fs::create_directory(file); }},
+      {"over 1 MiB",
+       [&](const fs::path& file, const std::string& valid) { write(file, valid + padding); }},
+      {"unreadable, then readable",
+       [&](const fs::path& file, const std::string& valid) {
+         write(file, valid);
+         chmod(file.c_str(), 0);
+       },
+       false, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    fs::remove_all(options);
+    fs::remove_all(shape);
+    spinUntil([] { return false; }, 50ms);
+    row.make(options, optionsText);
+    row.make(shape, shapeText);
+    std::optional<FifoRescue> optionsRescue;
+    std::optional<FifoRescue> shapeRescue;
+    if (row.fifo) {
+      optionsRescue.emplace(options);
+      shapeRescue.emplace(shape);
+    }
+    {
+      const ReadingAsNobody nobody;
+      KeyFileUserDefaults defaults{options.string()};
+      EXPECT_FALSE(defaults.hasObject("shown"));
+      EXPECT_EQ(shapeFile.shape(), std::nullopt);
+      if (row.fifo) {
+        EXPECT_FALSE(optionsRescue->rescued) << "the options reader blocked";
+        EXPECT_FALSE(shapeRescue->rescued) << "the shape reader blocked";
+      }
+      if (!row.madeReadable) continue;
+      spinUntil([] { return false; }, 50ms);
+      const int before = changes;
+      {
+        const ReadingAsNobody::Undone root;
+        chmod(options.c_str(), 0644);
+        chmod(shape.c_str(), 0644);
+      }
+      defaults.synchronize();
+      EXPECT_TRUE(defaults.boolForKey("shown")) << "options made readable";
+      EXPECT_TRUE(
+          spinUntil([&] { return changes > before && shapeFile.shape() == TrayShape::wide; }, 2s))
+          << "shape made readable";
+    }
+  }
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ class PrivateSession {
   const Strings& environment() const { return variables; }
   // Writes a file in HOME atomically, creating its folders; returns its path.
   std::string writeFile(const std::string& relativePath, const std::string& contents) const;
+  // The dbus-daemon's process, for stopping it; -1 once it has ended.
+  pid_t busProcessId() const { return bus ? bus->id() : -1; }
   // Ends the dbus-daemon, as a logout does.
   void stopBus() { bus.reset(); }
 

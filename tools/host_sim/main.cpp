@@ -7,11 +7,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/posix/standard_descriptors.h"
 #include "tools/host_sim/defaults_writer.h"
 #include "tools/host_sim/host_bus.h"
 #include "tools/host_sim/host_log.h"
 #include "tools/host_sim/host_sim.h"
-#include "tools/tray_view/standard_descriptors.h"
 
 namespace {
 
@@ -76,7 +76,7 @@ std::optional<Options> parseOptions(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tools::openMissingStandardDescriptors();
+  platform::posix::openMissingStandardDescriptors();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.size() == 1 && (arguments[0] == "--help" || arguments[0] == "-h")) {
     std::fputs(kUsage, stdout);

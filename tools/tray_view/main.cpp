@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/standard_descriptors.h"
 #include "tools/terminal_text/terminal_text.h"
-#include "tools/tray_view/standard_descriptors.h"
 #include "tools/tray_view/tray_client.h"
 #include "tools/tray_view/tray_commands.h"
 #include "tools/tray_view/tray_watch.h"
@@ -67,7 +67,7 @@ int oneShot(const std::vector<std::string>& arguments) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  tools::openMissingStandardDescriptors();
+  platform::posix::openMissingStandardDescriptors();
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   if (arguments.empty()) return usage();
   if (arguments[0] == "--help" || arguments[0] == "-h") {

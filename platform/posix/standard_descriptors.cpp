@@ -1,17 +1,13 @@
-#pragma once
+#include "platform/posix/standard_descriptors.h"
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <cerrno>
+namespace platform::posix {
 
-namespace tools {
-
-// Opens /dev/null on each of descriptors 0, 1 and 2 that is closed. Otherwise
-// the next descriptor opened, the bus socket, would take that number, and
-// reading commands from stdin or printing lines would tear into the bus
-// traffic. Call it first thing in main.
-inline void openMissingStandardDescriptors() {
+void openMissingStandardDescriptors() {
   for (int descriptor = 0; descriptor <= 2; ++descriptor) {
     if (fcntl(descriptor, F_GETFD) != -1 || errno != EBADF) continue;
     // open() returns the lowest free number, which is this one: the lower
@@ -24,4 +20,4 @@ inline void openMissingStandardDescriptors() {
   }
 }
 
-}  // namespace tools
+}  // namespace platform::posix
