@@ -47,14 +47,15 @@ void drawFitted(cairo_t* cairo, const ShapedText& text, double left, double top,
   cairo_restore(cairo);
 }
 
-// The square at the scale with the backdrop painted, its user space in
+// The square at the scale with the backdrop painted (from the engine's kept
+// backdrops), its user space in
 // points; a null cairo when it cannot be drawn.
 struct SquareCanvas {
   CairoSurfacePtr surface;
   CairoPtr cairo;
 };
 
-SquareCanvas squareCanvas(double scale) {
+SquareCanvas squareCanvas(double scale, TextEngine& engine) {
   scale = std::isfinite(scale) ? std::clamp(scale, 1.0 / kMaximumScale, kMaximumScale) : 1.0;
   const int side = static_cast<int>(std::lround(kCompactSide * scale));
   SquareCanvas canvas{CairoSurfacePtr{cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side)},
@@ -62,7 +63,7 @@ SquareCanvas squareCanvas(double scale) {
   canvas.cairo.reset(cairo_create(canvas.surface.get()));
   if (cairo_status(canvas.cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
   cairo_scale(canvas.cairo.get(), scale, scale);
-  paintBackdrop(canvas.cairo.get(), kCompactSide, kCompactSide);
+  engine.backdrops().paint(canvas.cairo.get(), scale, kCompactSide, kCompactSide);
   return canvas;
 }
 
@@ -72,7 +73,7 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
                      TextEngine& engine) {
   if (lines.empty()) return {};
   const std::size_t count = std::min(lines.size(), kCompactRows);
-  const SquareCanvas canvas = squareCanvas(scale);
+  const SquareCanvas canvas = squareCanvas(scale, engine);
   if (!canvas.cairo) return {};
   cairo_t* cairo = canvas.cairo.get();
   const double rows = static_cast<double>(count);
@@ -91,7 +92,7 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
 }
 
 Pixmap renderCharacter(const std::string& character, double scale, TextEngine& engine) {
-  const SquareCanvas canvas = squareCanvas(scale);
+  const SquareCanvas canvas = squareCanvas(scale, engine);
   if (!canvas.cairo) return {};
   cairo_t* cairo = canvas.cairo.get();
   const platform::Font font{platform::FontFace::system, kCompactSide,
