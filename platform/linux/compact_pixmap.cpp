@@ -48,8 +48,7 @@ void drawFitted(cairo_t* cairo, const ShapedText& text, double left, double top,
 }
 
 // The square at the scale with the backdrop painted (from the engine's kept
-// backdrops), its user space in
-// points; a null cairo when it cannot be drawn.
+// backdrops), its user space in points; a null cairo when it cannot be drawn.
 struct SquareCanvas {
   CairoSurfacePtr surface;
   CairoPtr cairo;
