@@ -31,6 +31,8 @@ TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithAL
       {"ayatana-indicat", {}, {TrayShape::square, true, true}},
       {"ayatana-indica", {}, square},
       {"plasmashell", {}, square},
+      // The label beside a 16 px symbol.
+      {"gnome-shell", {}, {TrayShape::square, true, false, 16, true}},
       {std::nullopt, {}, square},
       {"", {}, square},
       {"waybar", TrayShape::square, square},
