@@ -56,7 +56,7 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
   const CairoPtr cairo(cairo_create(surface.get()));
   if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
   cairo_scale(cairo.get(), scale, scale);
-  paintBackdrop(cairo.get(), kCompactSide, kCompactSide);
+  engine.backdrops().paint(cairo.get(), scale, kCompactSide, kCompactSide);
   const double rows = static_cast<double>(count);
   const double rowHeight = (kCompactSide - 2 * kMargin - (rows - 1) * kRowGap) / rows;
   const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
