@@ -15,25 +15,13 @@
 #include "fuzz/fuzz_rule.h"
 #include "network_agent/sampling/network_speed_sampler.h"
 #include "network_agent/sampling/rate_text.h"
-#include "platform/clock.h"
+#include "platform/fake/fake_run_loop.h"
+#include "platform/fake/fake_services.h"
 #include "platform/linux/link_dump_parser.h"
 
 namespace {
 
 using Parser = platform::linuxdesktop::LinkDumpParser;
-
-class SteppingClock : public platform::Clock {
- public:
-  double now = 100.0;
-  double uptimeSeconds() override { return now += 1.0; }
-  double monotonicSeconds() override { return now; }
-};
-
-class ListedInterfaces : public platform::InterfaceList {
- public:
-  std::vector<platform::InterfaceEntry> entries;
-  std::optional<std::vector<platform::InterfaceEntry>> interfaces() override { return entries; }
-};
 
 bool endsWithUnit(const std::string& text) {
   return text.ends_with(" B/s") || text.ends_with(" KB/s") || text.ends_with(" MB/s");
@@ -65,11 +53,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   // A baseline without interfaces, then the dump one second later.
-  SteppingClock clock;
-  ListedInterfaces interfaces;
+  platform::fake::FakeClock clock;
+  platform::fake::FakeInterfaceList interfaces;
   agent::NetworkSpeedSampler sampler{clock, interfaces};
   sampler.sample();
-  interfaces.entries = parser.entries();
+  clock.now += 1.0;
+  interfaces.reading = parser.entries();
   const agent::NetworkSnapshot rates = sampler.sample();
   for (const double rate : {rates.uploadBytesPerSecond, rates.downloadBytesPerSecond}) {
     FUZZ_RULE(std::isfinite(rate) && rate >= 0.0);

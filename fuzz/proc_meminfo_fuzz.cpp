@@ -5,21 +5,12 @@
 
 #include "fuzz/fuzz_rule.h"
 #include "network_agent/sampling/memory_usage_sampler.h"
+#include "platform/fake/fake_services.h"
 #include "platform/linux/proc_meminfo_memory.h"
-
-namespace {
-
-class ParsedMemory : public platform::MemorySource {
- public:
-  std::optional<platform::MemoryReading> reading;
-  std::optional<platform::MemoryReading> memory() override { return reading; }
-};
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = fuzz::textOf(data, size);
-  ParsedMemory source;
+  platform::fake::FakeMemory source;
   source.reading = platform::linuxdesktop::parseProcMeminfo(text);
   if (source.reading) {
     FUZZ_RULE(source.reading->physicalBytes > 0);

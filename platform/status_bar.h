@@ -50,8 +50,9 @@ class StatusBarButton {
   virtual void setFont(const Font& font) = 0;
   virtual void setToolTip(const std::string& toolTip) = 0;
   // What the image shows in a few characters a line, top to bottom, for bars
-  // that give an item only a small square or a text label beside a symbol.
-  // Where the bar shows the image as drawn this does nothing.
+  // that give an item only a small square (its first two lines) or a text
+  // label beside a symbol (every line). Where the bar shows the image as drawn
+  // this does nothing.
   virtual void setCompactReading(const std::vector<CompactLine>& lines) = 0;
   // The name of an icon of the desktop's icon theme (freedesktop naming, say
   // "network-transmit-receive") standing for the program, for bars that show

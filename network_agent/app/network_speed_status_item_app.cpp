@@ -25,6 +25,8 @@ constexpr const char* kOpenMainWindowTitle = "打开主界面";
 constexpr const char* kQuitTitle = "关闭网速显示";
 // Menu entries have no keyboard shortcuts.
 constexpr const char* kNoKeyEquivalent = "";
+// At least as wide as any column value: a percentage or "--".
+constexpr const char* kWidestPercent = "100%";
 
 using App = NetworkSpeedStatusItemApp;
 
@@ -53,13 +55,19 @@ std::string rateToolTip(const NetworkSnapshot& network, const StatusMetrics& met
 }
 
 // The two rates in a few characters each, upload above download, each after
-// its arrow in the arrow's colour.
+// its arrow in the arrow's colour; then each shown column as its label and
+// value, for bars that show the whole reading as a text label.
 std::vector<platform::CompactLine> compactReading(const NetworkSnapshot& network,
+                                                  const StatusMetrics& metrics,
                                                   const StatusItemRenderer& renderer) {
-  return {
+  std::vector<platform::CompactLine> lines = {
       {"↑", renderer.uploadColor, compactRate(network.uploadBytesPerSecond), kWidestCompactRate},
       {"↓", renderer.downloadColor, compactRate(network.downloadBytesPerSecond),
        kWidestCompactRate}};
+  for (const StatusMetric& metric : metrics) {
+    lines.push_back({metric.label + " ", renderer.primaryTextColor, metric.value, kWidestPercent});
+  }
+  return lines;
 }
 
 }  // namespace
@@ -131,7 +139,7 @@ void NetworkSpeedStatusItemApp::refreshStatusItem() {
   statusItem->setLength(image->size().width + kStatusItemPadding);
   if (auto* button = statusItem->button()) button->setImage(std::move(image));
   if (auto* button = statusItem->button()) {
-    button->setCompactReading(compactReading(network, renderer));
+    button->setCompactReading(compactReading(network, metrics, renderer));
   }
   if (auto* button = statusItem->button()) button->setToolTip(rateToolTip(network, metrics));
 }

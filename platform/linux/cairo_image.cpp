@@ -71,7 +71,8 @@ Pixmap CairoImage::render(double scale, bool onBackdrop) const {
   if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
   cairo_scale(cairo.get(), scale, scale);
   if (onBackdrop) {
-    paintBackdrop(cairo.get(), points + 2 * padding, std::ceil(imageSize.height));
+    engine->backdrops().paint(cairo.get(), scale, points + 2 * padding,
+                              std::ceil(imageSize.height));
     cairo_translate(cairo.get(), padding, 0);
   }
   for (const Operation& operation : operations) {

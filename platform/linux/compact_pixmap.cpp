@@ -18,6 +18,7 @@ constexpr double kFontShare = 1.1;
 constexpr double kRowGap = 1.0;
 constexpr double kWhiteShare = 0.5;
 constexpr double kMaximumScale = 4.0;
+constexpr std::size_t kCompactRows = 2;
 
 platform::Color lightened(const platform::Color& color) {
   const auto mix = [](double value) {
@@ -48,18 +49,19 @@ void drawFitted(cairo_t* cairo, const ShapedText& text, double left, double top,
 Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
                      TextEngine& engine) {
   if (lines.empty()) return {};
+  const std::size_t count = std::min(lines.size(), kCompactRows);
   scale = std::isfinite(scale) ? std::clamp(scale, 1.0, kMaximumScale) : 1.0;
   const int side = static_cast<int>(std::lround(kCompactSide * scale));
   const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
   const CairoPtr cairo(cairo_create(surface.get()));
   if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
   cairo_scale(cairo.get(), scale, scale);
-  paintBackdrop(cairo.get(), kCompactSide, kCompactSide);
-  const double rows = static_cast<double>(lines.size());
+  engine.backdrops().paint(cairo.get(), scale, kCompactSide, kCompactSide);
+  const double rows = static_cast<double>(count);
   const double rowHeight = (kCompactSide - 2 * kMargin - (rows - 1) * kRowGap) / rows;
   const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
                             platform::FontWeight::semibold};
-  for (std::size_t row = 0; row < lines.size(); ++row) {
+  for (std::size_t row = 0; row < count; ++row) {
     const std::shared_ptr<const ShapedText> shaped = engine.shaped(lines[row].text, font);
     if (!shaped) continue;
     const platform::Color color = lightened(lines[row].cueColor);
@@ -67,6 +69,31 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
     drawFitted(cairo.get(), *shaped, kMargin,
                kMargin + static_cast<double>(row) * (rowHeight + kRowGap),
                kCompactSide - 2 * kMargin, rowHeight);
+  }
+  return pixmapFromSurface(surface.get());
+}
+
+Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale,
+                  TextEngine& engine) {
+  if (lines.empty()) return {};
+  scale = std::isfinite(scale) ? std::clamp(scale, 1.0 / kMaximumScale, kMaximumScale) : 1.0;
+  const int side = static_cast<int>(std::lround(kCompactSide * scale));
+  const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
+  const CairoPtr cairo(cairo_create(surface.get()));
+  if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
+  cairo_scale(cairo.get(), scale, scale);
+  paintBackdrop(cairo.get(), kCompactSide, kCompactSide);
+  const std::size_t count = std::min(lines.size(), kCompactRows);
+  const double width = (kCompactSide - 2 * kMargin) / static_cast<double>(count);
+  const double height = kCompactSide - 2 * kMargin;
+  const platform::Font font{platform::FontFace::system, height, platform::FontWeight::semibold};
+  for (std::size_t column = 0; column < count; ++column) {
+    const std::shared_ptr<const ShapedText> shaped = engine.shaped(lines[column].cue, font);
+    if (!shaped) continue;
+    const platform::Color color = lightened(lines[column].cueColor);
+    cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
+    drawFitted(cairo.get(), *shaped, kMargin + static_cast<double>(column) * width, kMargin, width,
+               height);
   }
   return pixmapFromSurface(surface.get());
 }

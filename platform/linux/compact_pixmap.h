@@ -12,8 +12,8 @@ namespace platform::linuxdesktop {
 // squeezing tray gives an icon.
 inline constexpr double kCompactSide = 22.0;
 
-// A compact reading as a square tray icon on the backdrop: one row per line,
-// top to bottom, each line's text centred in its row in the cue's colour
+// A compact reading as a square tray icon on the backdrop: one row for each
+// of the first two lines, top to bottom, each line's text centred in its row in the cue's colour
 // lightened halfway to white (legible on the backdrop, still telling the
 // lines apart), as large as the row allows and narrowed to the square's
 // width when too wide. The cue marks themselves are left out: the colour is
@@ -21,5 +21,12 @@ inline constexpr double kCompactSide = 22.0;
 // The engine shapes the texts.
 Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
                      TextEngine& engine);
+
+// The cue marks of the first two lines side by side, each in its colour
+// lightened as above and as large as the square allows: a symbol of the
+// reading for hosts that show the reading itself as a label beside the icon.
+// kCompactSide * scale pixels square, rounded; empty for no lines.
+Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale,
+                  TextEngine& engine);
 
 }  // namespace platform::linuxdesktop

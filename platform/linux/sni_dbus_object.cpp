@@ -1,6 +1,7 @@
 #include "platform/linux/sni_dbus_object.h"
 
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "platform/application.h"
@@ -50,6 +51,16 @@ GDBusInterfaceInfo* interfaceInfo() {
 }
 
 constexpr const char* kPropertiesInterface = "org.freedesktop.DBus.Properties";
+
+// The properties GNOME Shell's AppIndicator extension must hold to show an
+// item. When it sees the item's bus name appear after GetAll's answer has
+// come, it drops them from its copy and, a second later, reads each with Get
+// and compares the answer with the copy: against a missing value the
+// comparison throws and the host forgets the item. A Get of either is
+// therefore answered right after a PropertiesChanged holding the value, which
+// puts it back into the host's copy first; no host reads them singly
+// otherwise, as they never change while it holds them.
+bool announcedWhenRead(std::string_view name) { return name == "Id" || name == "Menu"; }
 
 // The AppKit release type of a click method, 0 for one that is no click.
 int releaseTypeOf(const gchar* method) {
@@ -126,6 +137,14 @@ void SniDbusObject::answerProperties(const gchar* method, GVariant* parameters,
     g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY,
                                           "No such property: %s", name);
     return;
+  }
+  if (announcedWhenRead(name)) {
+    GVariantBuilder changed;
+    g_variant_builder_init(&changed, G_VARIANT_TYPE_VARDICT);
+    g_variant_builder_add(&changed, "{sv}", name, value);
+    g_dbus_connection_emit_signal(
+        connection.get(), nullptr, objectPath.c_str(), kPropertiesInterface, "PropertiesChanged",
+        g_variant_new("(sa{sv}as)", kInterface, &changed, nullptr), nullptr);
   }
   g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value));
 }

@@ -10,6 +10,7 @@
 
 #include "platform/graphics.h"
 #include "platform/linux/glib_handles.h"
+#include "platform/linux/tray_backdrop.h"
 
 namespace platform::linuxdesktop {
 
@@ -89,6 +90,10 @@ class TextEngine {
   // from; nullptr for a font shaped() refuses.
   PangoLayoutPtr layout(const std::string& text, const platform::Font& font);
 
+  // The backdrops of the pictures drawn with this engine, which keeps them
+  // for the pictures that follow.
+  BackdropCache& backdrops() { return backdropCache; }
+
  private:
   struct CachedText {
     std::string text;
@@ -104,6 +109,7 @@ class TextEngine {
   std::vector<std::pair<platform::Font, PangoFontDescriptionPtr>> descriptions;
   // The most recently asked for last.
   std::vector<CachedText> texts;
+  BackdropCache backdropCache;
 };
 
 }  // namespace platform::linuxdesktop

@@ -12,8 +12,13 @@ namespace platform::linuxdesktop {
 
 namespace {
 
-std::optional<Pixmap> renderAt(const TrayContent& content, TrayShape shape, double scale) {
-  if (showsCompactReading(content, shape)) {
+std::optional<Pixmap> renderAt(const TrayContent& content, const TrayPresentation& presentation,
+                               double scale) {
+  if (presentation.symbol && !content.compactReading.empty()) {
+    if (!content.textEngine) return std::nullopt;
+    return renderCues(content.compactReading, scale, *content.textEngine);
+  }
+  if (showsCompactReading(content, presentation.shape)) {
     if (!content.textEngine) return std::nullopt;
     return renderCompact(content.compactReading, scale, *content.textEngine);
   }
@@ -44,7 +49,7 @@ VariantPtr trayPicturesFor(const TrayContent& content, const TrayPresentation& p
   std::vector<double> scales(std::begin(kIconScales), std::end(kIconScales));
   if (presentation.exactHeight > 0) scales.push_back(presentation.exactHeight / kIconHeight);
   for (const double scale : scales) {
-    const std::optional<Pixmap> pixmap = renderAt(content, presentation.shape, scale);
+    const std::optional<Pixmap> pixmap = renderAt(content, presentation, scale);
     const bool complete = pixmap && pixmap->width > 0 && pixmap->height > 0 &&
                           pixmap->argb.size() == std::size_t{4} *
                                                      static_cast<std::size_t>(pixmap->width) *

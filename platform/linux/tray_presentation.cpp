@@ -14,6 +14,7 @@ namespace platform::linuxdesktop {
 namespace {
 
 constexpr int kMateIconHeight = 25;
+constexpr int kGnomeIconHeight = 16;
 
 struct KnownHost {
   std::string_view program;
@@ -26,7 +27,10 @@ struct KnownHost {
 // 25 pixel high pixmap when offered one, and otherwise scales the 22 pixel
 // one. Xfce's systray (in the plugin wrapper) and LXQt squeeze icons into a
 // square; the ayatana indicator service draws no pixmap, only a themed icon
-// beside the label; Waybar and tray-view keep the shape.
+// beside the label; Waybar and tray-view keep the shape. GNOME Shell's
+// AppIndicator extension scales every icon into a 16 pixel square, where
+// digits are 5 pixels high, and shows the label beside it in the bar's own
+// text colour: the label carries the reading, the picture only its symbol.
 constexpr KnownHost kKnownHosts[] = {
     {"mate-panel", {TrayShape::wide, false, false, kMateIconHeight}},
     {"notification-area-applet", {TrayShape::wide, false, false, kMateIconHeight}},
@@ -36,6 +40,7 @@ constexpr KnownHost kKnownHosts[] = {
     {"ayatana-indicator-application-service", {TrayShape::square, true, true}},
     {"waybar", {TrayShape::wide, true, false}},
     {"tray-view", {TrayShape::wide, true, false}},
+    {"gnome-shell", {TrayShape::square, true, false, kGnomeIconHeight, true}},
 };
 
 std::string_view trimmed(std::string_view text) {

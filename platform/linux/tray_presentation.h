@@ -23,6 +23,10 @@ struct TrayPresentation {
   // scales of 22 points, so that it picks that pixmap instead of scaling
   // another; 0 for none.
   int exactHeight = 0;
+  // Whether the picture is only a symbol of the reading (its cue marks), for
+  // hosts that draw icons too small for the reading and show the label
+  // beside them.
+  bool symbol = false;
   bool operator==(const TrayPresentation&) const = default;
 };
 

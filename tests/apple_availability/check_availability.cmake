@@ -7,7 +7,7 @@
 #       -isystem and -D flags;
 #   -DCOMPILER=... -DRESPONSE_FILE=... -DBROKEN_FILE=file
 #       case 0 of the file must parse, case 1 must fail with "'to_chars' is
-#       unavailable".
+#       unavailable", case 2 with a warning made an error.
 
 function(parse_file file flags result_var output_var)
   execute_process(
@@ -24,11 +24,17 @@ if(DEFINED BROKEN_FILE)
   if(NOT result EQUAL 0)
     message(FATAL_ERROR "the sound case does not parse, so no failure would prove anything:\n${output}")
   endif()
-  parse_file(${BROKEN_FILE} -DVELMORA_BROKEN_CASE=1 result output)
-  if(result EQUAL 0 OR NOT output MATCHES "'to_chars' is unavailable")
-    message(FATAL_ERROR "floating-point to_chars was not reported unavailable:\n${output}")
-  endif()
-  message(STATUS "floating-point to_chars is reported unavailable, as it must be")
+  foreach(entry "1|'to_chars' is unavailable" "2|-Werror,-Wunused-variable")
+    string(FIND "${entry}" "|" bar)
+    string(SUBSTRING "${entry}" 0 ${bar} case)
+    math(EXPR start "${bar} + 1")
+    string(SUBSTRING "${entry}" ${start} -1 diagnostic)
+    parse_file(${BROKEN_FILE} -DVELMORA_BROKEN_CASE=${case} result output)
+    if(result EQUAL 0 OR NOT output MATCHES "${diagnostic}")
+      message(FATAL_ERROR "case ${case} did not fail with \"${diagnostic}\":\n${output}")
+    endif()
+    message(STATUS "case ${case} failed as it must: ${diagnostic}")
+  endforeach()
   return()
 endif()
 

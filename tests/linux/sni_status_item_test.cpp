@@ -116,6 +116,48 @@ TEST_F(StatusItemTest, LabelIsTheCompactReadingOrElseTheTitleAndNeverDeclaredEmp
       << "neither title nor reading: no picture";
 }
 
+// GNOME's AppIndicator extension drops Id and Menu from its proxy's copy when
+// it sees the item's name appear, then reads each with Get and compares the
+// answer with the copy: by the time the answer is handled the copy must hold
+// the value again, or the host forgets the item.
+TEST_F(StatusItemTest, IdAndMenuAreBackInAHostsProxyBeforeItsGetIsAnswered) {
+  const auto item = newItem();
+  ASSERT_TRUE(waitForRegistration());
+  // Made asynchronously: the item answers on this thread's main loop.
+  GObjectPtr<GDBusProxy> proxy;
+  g_dbus_proxy_new(
+      host.get(), G_DBUS_PROXY_FLAGS_NONE, nullptr, itemBusName().c_str(), "/StatusNotifierItem",
+      kItemInterface, nullptr,
+      [](GObject*, GAsyncResult* result, gpointer data) {
+        static_cast<GObjectPtr<GDBusProxy>*>(data)->reset(g_dbus_proxy_new_finish(result, nullptr));
+      },
+      &proxy);
+  ASSERT_TRUE(spinUntil([&] { return static_cast<bool>(proxy); }));
+  struct Read {
+    GDBusProxy* proxy;
+    const char* name;
+    std::optional<bool> cachedWhenAnswered;
+  };
+  for (const char* name : {"Id", "Menu"}) {
+    g_dbus_proxy_set_cached_property(proxy.get(), name, nullptr);
+    Read read{proxy.get(), name, std::nullopt};
+    g_dbus_connection_call(
+        host.get(), itemBusName().c_str(), "/StatusNotifierItem", "org.freedesktop.DBus.Properties",
+        "Get", g_variant_new("(ss)", kItemInterface, name), G_VARIANT_TYPE("(v)"),
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+          auto& read = *static_cast<Read*>(data);
+          const VariantPtr reply{
+              g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, nullptr)};
+          const VariantPtr cached{g_dbus_proxy_get_cached_property(read.proxy, read.name)};
+          read.cachedWhenAnswered = reply && cached;
+        },
+        &read);
+    ASSERT_TRUE(spinUntil([&] { return read.cachedWhenAnswered.has_value(); })) << name;
+    EXPECT_TRUE(*read.cachedWhenAnswered) << name;
+  }
+}
+
 // The icon's bytes, whatever its shape on this host.
 std::string iconBytes(GVariant* pixmaps) {
   return pixmaps ? std::string(static_cast<const char*>(g_variant_get_data(pixmaps)),

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -24,7 +25,48 @@ Strings asUser(Strings command) {
   return command;
 }
 
+// A system bus of the test's own: where /run/systemd/seats exists GNOME Shell
+// quits at start without one.
+constexpr const char* kSystemBus =
+    R"(<busconfig><type>system</type><listen>unix:tmpdir=/tmp</listen><auth>EXTERNAL</auth>
+<policy context="default"><allow user="*"/><allow own="*"/><allow send_type="method_call"/>
+<allow send_type="signal"/><allow send_requested_reply="true" send_type="method_return"/>
+<allow send_requested_reply="true" send_type="error"/><allow receive_type="method_call"/>
+<allow receive_type="method_return"/><allow receive_type="error"/>
+<allow receive_type="signal"/></policy></busconfig>)";
+constexpr const char* kGnomeShell =
+    R"(dbus-daemon --config-file="$HOME/system-bus.conf" --nofork --print-address >"$HOME/system-bus" &
+until [ -s "$HOME/system-bus" ]; do sleep 0.1; done
+DBUS_SYSTEM_BUS_ADDRESS=$(cat "$HOME/system-bus") GSETTINGS_BACKEND=keyfile exec gnome-shell --x11 --replace)";
+
+constexpr int kBlackest = 8;
+constexpr int kBlackLooks = 8;
+
 }  // namespace
+
+PanelSetup gnomeShell(bool dark) {
+  return {PanelSetup::Server::x11,
+          "1024x300x24",
+          {"sh", "-c", kGnomeShell},
+          {{"system-bus.conf", kSystemBus},
+           {"config/glib-2.0/settings/keyfile",
+            std::string{"[org/gnome/shell]\nenabled-extensions=['ubuntu-appindicators@ubuntu.com']"
+                        "\n[org/gnome/desktop/interface]\ncolor-scheme='"} +
+                (dark ? "prefer-dark" : "default") + "'\n"}},
+          {"gnome-shell", "dbus-daemon", "xdotool"},
+          {"xdotool", "key", "Escape"},
+          // The overview opens once the shell has started, over a bar that is
+          // black outside it; a bar black for a few seconds on end had it
+          // closed before the first look.
+          [overviewSeen = false, blackLooks = 0](const Image& shot) mutable {
+            const Rgb bar = shot.at(shot.width / 4, 1);
+            const bool black = std::ranges::max(bar) <= kBlackest;
+            overviewSeen = overviewSeen || !black;
+            blackLooks = black ? blackLooks + 1 : 0;
+            return black && (overviewSeen || blackLooks >= kBlackLooks);
+          },
+          60};
+}
 
 void PanelFixture::startPanel(const PanelSetup& setup) {
   server = setup.server;
@@ -60,8 +102,22 @@ void PanelFixture::startPanel(const PanelSetup& setup) {
     const auto failure = startSway(setup);
     ASSERT_FALSE(failure) << *failure;
   }
+  if (setup.startSeconds > 20) {
+    Process wait{{"gdbus", "wait", "--session", "--timeout", std::to_string(setup.startSeconds),
+                  "org.kde.StatusNotifierWatcher"},
+                 programEnvironment()};
+    wait.waitForExit(std::chrono::seconds{setup.startSeconds + 5});
+  }
   ASSERT_TRUE(waitForBusNames({"org.kde.StatusNotifierWatcher"}))
       << "the panel's tray never started";
+  if (setup.afterStart.empty()) return;
+  for (const auto deadline = Clock::now() + 30s; Clock::now() < deadline;) {
+    const auto shot = screenshot();
+    if (shot && setup.ready(*shot)) return;
+    run(setup.afterStart);
+    std::this_thread::sleep_for(500ms);
+  }
+  FAIL() << "the panel never became ready after " << setup.afterStart.front();
 }
 
 std::optional<std::string> PanelFixture::startSway(const PanelSetup& setup) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,7 +38,24 @@ struct PanelSetup {
   std::vector<std::pair<std::string, std::string>> files;
   // Programs beyond the command's own that must be installed.
   Strings required;
+  // Once the tray is up, run again and again until `ready` holds for the
+  // screen before it (for example to close a shell's start-up overview);
+  // nothing when empty.
+  Strings afterStart{};
+  std::function<bool(const Image&)> ready{};
+  // How long the panel may take to serve its tray.
+  int startSeconds = 20;
 };
+
+// GNOME Shell on X11 with Debian's AppIndicator extension, its settings in a
+// key file and a system bus of its own (where /run/systemd/seats exists the
+// shell quits at start without one). Dark is the desktop's colour scheme; the
+// shell's bar is black in both. The shell opens its overview at start: the
+// setup closes it.
+PanelSetup gnomeShell(bool dark);
+inline constexpr int kGnomeBarHeight = 32;
+// Where the clock ends: items show to the right of it.
+inline constexpr int kGnomeTrayLeft = 600;
 
 // An agent test on a headless display of its own with a real panel: Xvfb,
 // its bus started with DISPLAY set (the panels' D-Bus activated helpers need

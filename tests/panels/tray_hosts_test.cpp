@@ -12,7 +12,7 @@
 namespace e2e {
 namespace {
 
-enum class Shows { widePicture, squarePicture, label };
+enum class Shows { widePicture, squarePicture, label, labelBesideSymbol };
 
 struct HostCase {
   std::string name;
@@ -26,6 +26,9 @@ struct HostCase {
   // Whether the item is clicked on the screen: a left click must reach the
   // host, and the network item's menu open on a right click with its entries.
   bool clicks = false;
+  // The first screen column items show in: left of it the panel may change
+  // by itself (a clock).
+  int left = 0;
 };
 
 // A top panel holding only the `plugin` (Xfce's tray is "systray"); dark
@@ -95,6 +98,11 @@ HostCase plasma(const std::string& name, bool dark) {
           true};
 }
 
+HostCase gnome(const std::string& name, bool dark) {
+  return {name,  gnomeShell(dark), 0, kGnomeBarHeight, Shows::labelBesideSymbol,
+          false, kGnomeTrayLeft};
+}
+
 std::vector<HostCase> hosts() {
   return {
       mate("MateLight", false),
@@ -134,6 +142,8 @@ std::vector<HostCase> hosts() {
        0,
        26,
        Shows::label},
+      gnome("GnomeLight", false),
+      gnome("GnomeDark", true),
       plasma("PlasmaLight", false),
       plasma("PlasmaDark", true),
   };
@@ -158,6 +168,9 @@ constexpr int kSquareSide = 22;
 constexpr int kMinimumDigitHeight = 7;
 constexpr double kProportionTolerance = 0.15;
 constexpr int kCharacterWidth = 8;
+// GNOME Shell draws icons 16 px square; a symbol in it at least 10 px high.
+constexpr int kSymbolSide = 16;
+constexpr int kMinimumSymbolHeight = 10;
 // Ink the panel draws: text or icon pixels against the panel's colour.
 constexpr double kInkContrast = 3.0;
 // A menu of the title and two entries is higher than any panel here.
@@ -225,6 +238,46 @@ class TrayHostTest : public PanelFixture,
     return std::nullopt;
   }
 
+  // The whole reading (or the sleep title) as the label, in the bar's own
+  // colour, beside a picture on its backdrop at the height the host draws
+  // icons: for the rates, a symbol of them as large as the icon allows.
+  void expectLabelBesideSymbol(const Process& item, const Image& before, bool network) {
+    const auto picture = [&](const Image& shot) {
+      return measurePicture(shot, host().top, host().bottom);
+    };
+    const auto changed = settled(
+        30s,
+        [&](const Image& shot) {
+          return changedBox(before, shot, host().top, host().bottom, host().left);
+        },
+        [&](const Image& shot, const Box& box) {
+          return picture(shot) && inkColumns(shot, box) >= kSymbolSide + kCharacterWidth;
+        });
+    ASSERT_TRUE(changed) << "the item never showed";
+    const auto& [shot, box] = *changed;
+    const auto symbol = picture(shot);
+    ASSERT_TRUE(symbol) << "no picture beside the label";
+    const auto label = measureLabel(shot, {symbol->box.right, box.top, box.right, box.bottom});
+    ASSERT_TRUE(label) << "no label beside the picture";
+    char contrasts[32];
+    std::snprintf(contrasts, sizeof contrasts, "%.1f-%.1f", symbol->contrast, label->contrast);
+    keepShot(shot, box, host().name + "-" + agent().name + "-" + contrasts);
+    EXPECT_GE(symbol->contrast, kMinimumContrast) << "the picture";
+    EXPECT_GE(label->contrast, kMinimumContrast) << "the label";
+    EXPECT_GE(label->glyphHeight, kMinimumDigitHeight) << "the label";
+    EXPECT_GE(symbol->box.height(), kSymbolSide - 1) << "the picture";
+    const std::string text = itemProperty(item, "XAyatanaLabel");
+    if (!network) {
+      EXPECT_TRUE(std::regex_search(text, std::regex{"[醒眠]"})) << text;
+      return;
+    }
+    EXPECT_EQ(symbol->textRows.size(), 1u) << "the symbol is no rows of digits";
+    EXPECT_GE(symbol->textRows.empty() ? 0 : symbol->textRows[0], kMinimumSymbolHeight);
+    // RAM is shown by default.
+    EXPECT_TRUE(std::regex_search(text, std::regex{"'↑[0-9.]+[KMG]? ↓[0-9.]+[KMG]? RAM [0-9]+%'"}))
+        << text;
+  }
+
   // A click of the mouse button in the middle of the box; the pointer then
   // leaves, so that no tooltip covers the screen.
   bool click(const Box& box, int button) {
@@ -267,9 +320,8 @@ class TrayHostTest : public PanelFixture,
 
 TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   const bool network = agent().program == std::string{kNetworkAgent};
-  const Shows shows = network
-                          ? host().network
-                          : (host().network == Shows::label ? Shows::label : Shows::widePicture);
+  const bool labels = host().network == Shows::label || host().network == Shows::labelBesideSymbol;
+  const Shows shows = network || labels ? host().network : Shows::widePicture;
   const auto before = screenshot();
   ASSERT_TRUE(before);
   // host-sim ends at the end of its input: a sleep keeps that open.
@@ -298,6 +350,10 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
     const std::string find = "find /usr/share/icons -name '" + name[1].str() + ".*' | grep -q .";
     EXPECT_EQ(std::system(find.c_str()), 0)
         << name[1] << " is in no installed icon theme: the host would show a placeholder";
+    return;
+  }
+  if (shows == Shows::labelBesideSymbol) {
+    expectLabelBesideSymbol(item, *before, network);
     return;
   }
   std::optional<double> drawn;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <map>
 
 namespace e2e {
 namespace {
@@ -18,6 +19,8 @@ constexpr int kMinimumSide = 8;
 // A pixel belongs to the text when it stands out this much from the
 // backdrop: the antialiased edges of strokes too.
 constexpr double kTextContrast = 2.0;
+// Ink a panel draws: text against the panel's colour, antialiased edges left out.
+constexpr double kInkContrast = 3.0;
 
 double channel(int value) {
   const double c = value / 255.0;
@@ -113,11 +116,42 @@ std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bot
   return measure;
 }
 
-std::optional<Box> changedBox(const Image& before, const Image& after, int top, int bottom) {
+std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
+  std::map<Rgb, int> counts;
+  for (int y = box.top; y < box.bottom; ++y) {
+    for (int x = box.left; x < box.right; ++x) ++counts[shot.at(x, y)];
+  }
+  if (counts.empty()) return std::nullopt;
+  const auto mostCommon = [](const std::map<Rgb, int>& colours) {
+    return std::ranges::max_element(colours, {}, [](const auto& entry) { return entry.second; })
+        ->first;
+  };
+  LabelMeasure measure;
+  measure.background = mostCommon(counts);
+  std::map<Rgb, int> inks;
+  int first = -1;
+  int last = -1;
+  for (int y = box.top; y < box.bottom; ++y) {
+    for (int x = box.left; x < box.right; ++x) {
+      if (contrastRatio(shot.at(x, y), measure.background) < kInkContrast) continue;
+      ++inks[shot.at(x, y)];
+      if (first < 0) first = y;
+      last = y;
+    }
+  }
+  if (inks.empty()) return std::nullopt;
+  measure.fill = mostCommon(inks);
+  measure.contrast = contrastRatio(measure.fill, measure.background);
+  measure.glyphHeight = last - first + 1;
+  return measure;
+}
+
+std::optional<Box> changedBox(const Image& before, const Image& after, int top, int bottom,
+                              int left) {
   std::optional<Box> box;
   if (before.width != after.width || before.height != after.height) return std::nullopt;
   for (int y = top; y < std::min(bottom, after.height); ++y) {
-    for (int x = 0; x < after.width; ++x) {
+    for (int x = left; x < after.width; ++x) {
       if (before.at(x, y) == after.at(x, y)) continue;
       box = box ? Box{std::min(box->left, x), std::min(box->top, y), std::max(box->right, x + 1),
                       std::max(box->bottom, y + 1)}

@@ -42,9 +42,24 @@ struct PictureMeasure {
 // each way.
 std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bottom);
 
-// The bounding box of the pixels in rows [top, bottom) that differ from
-// `before`; absent when none does.
-std::optional<Box> changedBox(const Image& before, const Image& after, int top, int bottom);
+// Text a panel draws itself, in its own colour on its own background.
+struct LabelMeasure {
+  // The panel's colour (the box's most common one) and the text's fill (the
+  // most common colour that stands out from it).
+  Rgb background{};
+  Rgb fill{};
+  double contrast = 0.0;
+  // From the first to the last row that holds text.
+  int glyphHeight = 0;
+};
+
+// The text within the box; absent when none stands out.
+std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box);
+
+// The bounding box of the pixels in rows [top, bottom), from column `left`
+// on, that differ from `before`; absent when none does.
+std::optional<Box> changedBox(const Image& before, const Image& after, int top, int bottom,
+                              int left = 0);
 
 // Keeps the screenshot as a PPM file in the folder VELMORA_PANEL_SHOTS names,
 // if any, as `name@left,top,width,height.ppm` for the box measured in it;
