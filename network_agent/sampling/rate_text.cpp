@@ -31,7 +31,7 @@ std::string fixedText(double value, int precision, std::string_view unit, bool s
   const std::size_t separatorLength = separator != nullptr ? std::strlen(separator) : 0;
   if (precision > 0 && separatorLength > 0 && std::string_view{separator} != ".") {
     const std::size_t at = text.find(separator);
-    if (at != std::string::npos) text.replace(at, separatorLength, ".");
+    if (at != std::string::npos) text.replace(at, separatorLength, 1, '.');
   }
   if (spaced) text += ' ';
   text += unit;

@@ -91,10 +91,65 @@ SniDbusObject::SniDbusObject(GDBusConnection* connection, std::string objectPath
   const guint id = g_dbus_connection_register_object(
       connection, this->objectPath.c_str(), interfaceInfo(), &vtable, this, nullptr, nullptr);
   registration = ObjectRegistrationId{connection, id};
+  shared->objectPath = this->objectPath;
+  shared->properties = this->properties;
+  filterId = g_dbus_connection_add_filter(
+      connection, &SniDbusObject::filter, new std::shared_ptr<Shared>(shared),
+      [](gpointer data) { delete static_cast<std::shared_ptr<Shared>*>(data); });
+}
+
+SniDbusObject::~SniDbusObject() { g_dbus_connection_remove_filter(connection.get(), filterId); }
+
+GDBusMessage* SniDbusObject::filter(GDBusConnection* connection, GDBusMessage* message,
+                                    gboolean incoming, gpointer data) {
+  Shared& state = **static_cast<std::shared_ptr<Shared>*>(data);
+  if (!incoming || g_dbus_message_get_message_type(message) != G_DBUS_MESSAGE_TYPE_METHOD_CALL ||
+      g_strcmp0(g_dbus_message_get_path(message), state.objectPath.c_str()) != 0 ||
+      g_strcmp0(g_dbus_message_get_interface(message), kPropertiesInterface) != 0) {
+    return message;
+  }
+  const char* member = g_dbus_message_get_member(message);
+  GVariant* body = g_dbus_message_get_body(message);
+  const bool getAll = g_strcmp0(member, "GetAll") == 0 && body != nullptr &&
+                      g_variant_is_of_type(body, G_VARIANT_TYPE("(s)"));
+  const bool get = g_strcmp0(member, "Get") == 0 && body != nullptr &&
+                   g_variant_is_of_type(body, G_VARIANT_TYPE("(ss)"));
+  if (!getAll && !get) return message;
+  const char* interfaceName = nullptr;
+  g_variant_get_child(body, 0, "&s", &interfaceName);
+  if (g_strcmp0(interfaceName, kInterface) != 0) return message;
+  Snapshot properties;
+  {
+    const std::lock_guard lock(state.mutex);
+    properties = state.properties;
+  }
+  VariantPtr answer;
+  if (getAll) {
+    answer.reset(g_variant_ref(properties->all()));
+  } else {
+    const char* name = nullptr;
+    g_variant_get_child(body, 1, "&s", &name);
+    GVariant* value = announcedWhenRead(name) ? nullptr : properties->value(name);
+    // An unknown or undeclared property gets its error from the registration.
+    if (value == nullptr) return message;
+    answer.reset(g_variant_ref_sink(g_variant_new("(v)", value)));
+  }
+  if ((g_dbus_message_get_flags(message) & G_DBUS_MESSAGE_FLAGS_NO_REPLY_EXPECTED) == 0) {
+    const GObjectPtr<GDBusMessage> reply{g_dbus_message_new_method_reply(message)};
+    g_dbus_message_set_body(reply.get(), answer.get());
+    g_dbus_connection_send_message(connection, reply.get(), G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr,
+                                   nullptr);
+  }
+  g_object_unref(message);
+  return nullptr;
 }
 
 void SniDbusObject::publish(const Snapshot& next, const Snapshot& before) {
   properties = next;
+  {
+    const std::lock_guard lock(shared->mutex);
+    shared->properties = next;
+  }
   next->announceChangesSince(*before, [this](const char* member, GVariant* parameters) {
     g_dbus_connection_emit_signal(connection.get(), nullptr, objectPath.c_str(), kInterface, member,
                                   parameters, nullptr);
