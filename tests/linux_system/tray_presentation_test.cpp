@@ -34,6 +34,8 @@ TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithAL
       {"kded5", {}, plasma},
       {"plasmashell", {}, plasma},
       {"some-tray", {}, square},
+      // The label beside a 16 px symbol.
+      {"gnome-shell", {}, {TrayShape::square, true, false, 16, true}},
       {std::nullopt, {}, square},
       {"", {}, square},
       {"waybar", TrayShape::square, square},
