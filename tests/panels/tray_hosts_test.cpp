@@ -30,6 +30,10 @@ struct HostCase {
   // The first screen column items show in: left of it the panel may change
   // by itself (a clock).
   int left = 0;
+  // Whether the item declares a label there: not where the host would show
+  // it in place of the picture (MATE) or shows none (Plasma). The agent can
+  // tell only by the program that owns the tray's watcher.
+  bool label = true;
 };
 
 // A top panel holding only the `plugin` (Xfce's tray is "systray"); dark
@@ -76,7 +80,10 @@ HostCase mate(const std::string& name, bool dark) {
            {}},
           0,
           30,
-          Shows::widePicture};
+          Shows::widePicture,
+          false,
+          0,
+          false};
 }
 
 // Plasma's default desktop as its session starts it: kded5 serves the tray's
@@ -96,7 +103,9 @@ HostCase plasma(const std::string& name, bool dark) {
           556,
           600,
           Shows::squarePicture,
-          true};
+          true,
+          0,
+          false};
 }
 
 HostCase gnome(const std::string& name, bool dark) {
@@ -392,6 +401,7 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   keepShot(shot, measure.box, host().name + "-" + agent().name + "-" + contrast);
   EXPECT_GE(measure.contrast, kMinimumContrast)
       << "fill " << measure.fill[0] << "," << measure.fill[1] << "," << measure.fill[2];
+  EXPECT_EQ(!itemProperty(item, "XAyatanaLabel").empty(), host().label) << "a label declared";
   if (host().clicks) {
     const auto request = [&](const std::string& name) {
       return hostSim.next([&](const std::string& line) { return line.ends_with(" host: " + name); },
