@@ -18,6 +18,9 @@ constexpr double kFontShare = 1.1;
 constexpr double kRowGap = 1.0;
 constexpr double kWhiteShare = 0.5;
 constexpr double kMaximumScale = 4.0;
+// Round a character alone: the backdrop shows as a frame, clear of the
+// rounded corners.
+constexpr double kCharacterMargin = 2.5;
 constexpr std::size_t kCompactRows = 2;
 
 platform::Color lightened(const platform::Color& color) {
@@ -44,19 +47,34 @@ void drawFitted(cairo_t* cairo, const ShapedText& text, double left, double top,
   cairo_restore(cairo);
 }
 
+// The square at the scale with the backdrop painted (from the engine's kept
+// backdrops), its user space in points; a null cairo when it cannot be drawn.
+struct SquareCanvas {
+  CairoSurfacePtr surface;
+  CairoPtr cairo;
+};
+
+SquareCanvas squareCanvas(double scale, TextEngine& engine) {
+  scale = std::isfinite(scale) ? std::clamp(scale, 1.0 / kMaximumScale, kMaximumScale) : 1.0;
+  const int side = static_cast<int>(std::lround(kCompactSide * scale));
+  SquareCanvas canvas{CairoSurfacePtr{cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side)},
+                      nullptr};
+  canvas.cairo.reset(cairo_create(canvas.surface.get()));
+  if (cairo_status(canvas.cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
+  cairo_scale(canvas.cairo.get(), scale, scale);
+  engine.backdrops().paint(canvas.cairo.get(), scale, kCompactSide, kCompactSide);
+  return canvas;
+}
+
 }  // namespace
 
 Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
                      TextEngine& engine) {
   if (lines.empty()) return {};
   const std::size_t count = std::min(lines.size(), kCompactRows);
-  scale = std::isfinite(scale) ? std::clamp(scale, 1.0, kMaximumScale) : 1.0;
-  const int side = static_cast<int>(std::lround(kCompactSide * scale));
-  const CairoSurfacePtr surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, side, side));
-  const CairoPtr cairo(cairo_create(surface.get()));
-  if (cairo_status(cairo.get()) != CAIRO_STATUS_SUCCESS) return {};
-  cairo_scale(cairo.get(), scale, scale);
-  engine.backdrops().paint(cairo.get(), scale, kCompactSide, kCompactSide);
+  const SquareCanvas canvas = squareCanvas(scale, engine);
+  if (!canvas.cairo) return {};
+  cairo_t* cairo = canvas.cairo.get();
   const double rows = static_cast<double>(count);
   const double rowHeight = (kCompactSide - 2 * kMargin - (rows - 1) * kRowGap) / rows;
   const platform::Font font{platform::FontFace::system, rowHeight * kFontShare,
@@ -65,12 +83,34 @@ Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double sca
     const std::shared_ptr<const ShapedText> shaped = engine.shaped(lines[row].text, font);
     if (!shaped) continue;
     const platform::Color color = lightened(lines[row].cueColor);
-    cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
-    drawFitted(cairo.get(), *shaped, kMargin,
-               kMargin + static_cast<double>(row) * (rowHeight + kRowGap),
+    cairo_set_source_rgba(cairo, color.red, color.green, color.blue, color.alpha);
+    drawFitted(cairo, *shaped, kMargin, kMargin + static_cast<double>(row) * (rowHeight + kRowGap),
                kCompactSide - 2 * kMargin, rowHeight);
   }
-  return pixmapFromSurface(surface.get());
+  return pixmapFromSurface(canvas.surface.get());
+}
+
+Pixmap renderCharacter(const std::string& character, double scale, TextEngine& engine) {
+  const SquareCanvas canvas = squareCanvas(scale, engine);
+  if (!canvas.cairo) return {};
+  cairo_t* cairo = canvas.cairo.get();
+  const platform::Font font{platform::FontFace::system, kCompactSide,
+                            platform::FontWeight::semibold};
+  const std::shared_ptr<const ShapedText> shaped = engine.shaped(character, font);
+  const PangoRectangle ink = shaped ? shaped->inkExtents() : PangoRectangle{};
+  const double inkWidth = static_cast<double>(ink.width) / PANGO_SCALE;
+  const double inkHeight = static_cast<double>(ink.height) / PANGO_SCALE;
+  if (inkWidth > 0 && inkHeight > 0) {
+    const double room = kCompactSide - 2 * kCharacterMargin;
+    const double fit = std::min(room / inkWidth, room / inkHeight);
+    cairo_translate(cairo, (kCompactSide - inkWidth * fit) / 2,
+                    (kCompactSide - inkHeight * fit) / 2);
+    cairo_scale(cairo, fit, fit);
+    cairo_set_source_rgb(cairo, 1.0, 1.0, 1.0);
+    shaped->draw(cairo, -static_cast<double>(ink.x) / PANGO_SCALE,
+                 -static_cast<double>(ink.y) / PANGO_SCALE);
+  }
+  return pixmapFromSurface(canvas.surface.get());
 }
 
 Pixmap renderCues(const std::vector<platform::CompactLine>& lines, double scale,

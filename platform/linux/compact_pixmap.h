@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/linux/pixmap.h"
@@ -21,6 +22,13 @@ inline constexpr double kCompactSide = 22.0;
 // The engine shapes the texts.
 Pixmap renderCompact(const std::vector<platform::CompactLine>& lines, double scale,
                      TextEngine& engine);
+
+// One character as a square tray icon on the backdrop, in white (about 17:1
+// on it), its ink scaled to fill the square but for a frame of 2.5 points:
+// a character reads at 22 pixels where a whole title squeezed in does not.
+// kCompactSide * scale pixels square; the backdrop alone for a character
+// without ink. The engine shapes the character.
+Pixmap renderCharacter(const std::string& character, double scale, TextEngine& engine);
 
 // The cue marks of the first two lines side by side, each in its colour
 // lightened as above and as large as the square allows: a symbol of the

@@ -2,7 +2,10 @@
 
 #include <iterator>
 #include <optional>
+#include <string>
 #include <vector>
+
+#include <glib.h>
 
 #include "platform/linux/cairo_image.h"
 #include "platform/linux/compact_pixmap.h"
@@ -11,6 +14,12 @@
 namespace platform::linuxdesktop {
 
 namespace {
+
+// The first character of a non-empty text, invalid UTF-8 repaired.
+std::string firstCharacter(const std::string& text) {
+  const GCharPtr valid{g_utf8_make_valid(text.data(), static_cast<gssize>(text.size()))};
+  return {valid.get(), g_utf8_next_char(valid.get())};
+}
 
 std::optional<Pixmap> renderAt(const TrayContent& content, const TrayPresentation& presentation,
                                double scale) {
@@ -28,6 +37,9 @@ std::optional<Pixmap> renderAt(const TrayContent& content, const TrayPresentatio
     return drawable->renderOnBackdrop(scale);
   }
   if (content.title.empty() || !content.textEngine) return std::nullopt;
+  if (presentation.shape == TrayShape::square) {
+    return renderCharacter(firstCharacter(content.title), scale, *content.textEngine);
+  }
   return renderTitle(content.title, content.font, scale, content.textEngine);
 }
 

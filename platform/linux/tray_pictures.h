@@ -16,9 +16,11 @@ inline constexpr double kIconHeight = 22.0;
 // content, one pixmap per scale in kIconScales and one at the presentation's
 // exact height when it has one, each on the tray backdrop: in the square
 // shape its compact reading when it has one (see renderCompact); else its
-// image when it has one, drawn by CairoImage; else its title, when not empty,
-// drawn in white in its font; else no pixmap. An image made by another
-// Graphics, or one without pixels, gives no pixmap either. A full reference.
+// image when it has one, drawn by CairoImage; else its title, when not empty:
+// in the square only its first character (see renderCharacter; the tooltip
+// holds the rest), otherwise the whole title drawn in white in its font; else
+// no pixmap. An image made by another Graphics, or one without pixels, gives
+// no pixmap either. A full reference.
 VariantPtr trayPicturesFor(const TrayContent& content, const TrayPresentation& presentation);
 
 // Whether the picture of the content in the shape is its compact reading:

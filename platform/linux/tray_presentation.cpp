@@ -31,6 +31,8 @@ struct KnownHost {
 // AppIndicator extension scales every icon into a 16 pixel square, where
 // digits are 5 pixels high, and shows the label beside it in the bar's own
 // text colour: the label carries the reading, the picture only its symbol.
+// Plasma squeezes icons into a 22 pixel square and shows no label; its
+// tray's watcher is served by kded5, or by plasmashell itself.
 constexpr KnownHost kKnownHosts[] = {
     {"mate-panel", {TrayShape::wide, false, false, kMateIconHeight}},
     {"notification-area-applet", {TrayShape::wide, false, false, kMateIconHeight}},
@@ -40,6 +42,8 @@ constexpr KnownHost kKnownHosts[] = {
     {"ayatana-indicator-application-service", {TrayShape::square, true, true}},
     {"waybar", {TrayShape::wide, true, false}},
     {"tray-view", {TrayShape::wide, true, false}},
+    {"kded5", {TrayShape::square, false, false}},
+    {"plasmashell", {TrayShape::square, false, false}},
     {"gnome-shell", {TrayShape::square, true, false, kGnomeIconHeight, true}},
 };
 

@@ -32,16 +32,21 @@ std::vector<int> pixmapHeights(GVariant* pixmaps) {
   return heights;
 }
 
-TEST(TrayPicturesTest, AHostsExactHeightIsOfferedBesideTheWholeScales) {
+TEST(TrayPicturesTest, AHostsExactHeightIsOfferedBesideTheWholeScalesAndTheSquareStaysSquare) {
   TrayContent content;
   content.title = "眠╮";
   content.textEngine = std::make_shared<TextEngine>();
   const TrayPresentation mate{TrayShape::wide, false, false, 25};
   EXPECT_EQ(pixmapHeights(trayPicturesFor(content, mate).get()), (std::vector{22, 44, 25}));
-  content.compactReading = {{"↑", {1.0, 0.25, 0.19, 1.0}, "1.2M", "888M"}};
   const TrayPresentation square{TrayShape::square, false, false, 25};
-  EXPECT_EQ(pixmapSizes(trayPicturesFor(content, square).get()),
-            (std::vector<std::pair<int, int>>{{22, 22}, {44, 44}, {25, 25}}));
+  const std::vector<std::pair<int, int>> squares{{22, 22}, {44, 44}, {25, 25}};
+  // A title in the square is its first character; broken UTF-8 is repaired.
+  for (const char* title : {"眠╮", "\xff\xfe", "x"}) {
+    content.title = title;
+    EXPECT_EQ(pixmapSizes(trayPicturesFor(content, square).get()), squares) << title;
+  }
+  content.compactReading = {{"↑", {1.0, 0.25, 0.19, 1.0}, "1.2M", "888M"}};
+  EXPECT_EQ(pixmapSizes(trayPicturesFor(content, square).get()), squares);
 }
 
 TEST_F(StatusItemTest, ChangeSignalsComeOncePerTurnAndOnlyForChangedBytes) {

@@ -20,6 +20,7 @@ TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithAL
   const TrayPresentation wide{TrayShape::wide, true, false};
   const TrayPresentation square{TrayShape::square, true, false};
   const TrayPresentation mate{TrayShape::wide, false, false, 25};
+  const TrayPresentation plasma{TrayShape::square, false, false};
   const PresentationCase cases[] = {
       {"notification-area-applet", {}, mate},
       {"mate-panel", {}, mate},
@@ -30,12 +31,16 @@ TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithAL
       // /proc's comm: the first 15 bytes.
       {"ayatana-indicat", {}, {TrayShape::square, true, true}},
       {"ayatana-indica", {}, square},
-      {"plasmashell", {}, square},
+      {"kded5", {}, plasma},
+      {"plasmashell", {}, plasma},
+      {"some-tray", {}, square},
+      // The label beside a 16 px symbol.
+      {"gnome-shell", {}, {TrayShape::square, true, false, 16, true}},
       {std::nullopt, {}, square},
       {"", {}, square},
       {"waybar", TrayShape::square, square},
       {"mate-panel", TrayShape::square, {TrayShape::square, false, false, 25}},
-      {"plasmashell", TrayShape::wide, wide},
+      {"kded5", TrayShape::wide, {TrayShape::wide, false, false}},
   };
   for (const PresentationCase& entry : cases) {
     SCOPED_TRACE(entry.host.value_or("(unknown)"));

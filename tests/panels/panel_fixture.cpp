@@ -35,7 +35,8 @@ constexpr const char* kSystemBus =
 <allow receive_type="method_return"/><allow receive_type="error"/>
 <allow receive_type="signal"/></policy></busconfig>)";
 constexpr const char* kGnomeShell =
-    R"(dbus-daemon --config-file="$HOME/system-bus.conf" --nofork --print-address >"$HOME/system-bus" &
+    R"(rm -f "$HOME/system-bus"
+dbus-daemon --config-file="$HOME/system-bus.conf" --nofork --print-address >"$HOME/system-bus" &
 until [ -s "$HOME/system-bus" ]; do sleep 0.1; done
 DBUS_SYSTEM_BUS_ADDRESS=$(cat "$HOME/system-bus") GSETTINGS_BACKEND=keyfile exec gnome-shell --x11 --replace)";
 
@@ -97,7 +98,7 @@ void PanelFixture::startPanel(const PanelSetup& setup) {
   AgentFixture::SetUp();
   for (const auto& [path, contents] : setup.files) writeFile(path, contents);
   if (server == PanelSetup::Server::x11) {
-    start(setup.command);
+    panel = &start(setup.command);
   } else {
     const auto failure = startSway(setup);
     ASSERT_FALSE(failure) << *failure;

@@ -70,6 +70,9 @@ class PanelFixture : public AgentFixture {
   // The whole screen now; absent when it could not be taken.
   std::optional<Image> screenshot();
 
+  // The panel's own process on X11, ended with the test.
+  Process* panel = nullptr;
+
  private:
   std::optional<std::string> startSway(const PanelSetup& setup);
 

@@ -20,8 +20,9 @@ struct HostCase {
   // The screen rows of the panel with the tray.
   int top = 0;
   int bottom = 0;
-  // What the network item shows there; the sleep item shows its title as a
-  // picture wherever pictures are drawn, and as the label otherwise.
+  // What the network item shows there; the sleep item shows the same: its
+  // title as a picture where the picture is wide, its state's character
+  // filling the square, or its title as the label.
   Shows network = Shows::squarePicture;
   // Whether the item is clicked on the screen: a left click must reach the
   // host, and the network item's menu open on a right click with its entries.
@@ -163,9 +164,11 @@ const AgentCase kAgents[] = {{"Network", kNetworkAgent, kNetworkAgentId},
 
 // WCAG's least contrast for text.
 constexpr double kMinimumContrast = 4.5;
-// The squeezing hosts give an icon a 22 px square; a digit row at least 7 px.
+// The squeezing hosts give an icon a 22 px square; a digit row at least 7 px,
+// a character alone at least 14 px.
 constexpr int kSquareSide = 22;
 constexpr int kMinimumDigitHeight = 7;
+constexpr int kMinimumCharacterHeight = 14;
 constexpr double kProportionTolerance = 0.15;
 constexpr int kCharacterWidth = 8;
 // GNOME Shell draws icons 16 px square; a symbol in it at least 10 px high.
@@ -320,8 +323,7 @@ class TrayHostTest : public PanelFixture,
 
 TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   const bool network = agent().program == std::string{kNetworkAgent};
-  const bool labels = host().network == Shows::label || host().network == Shows::labelBesideSymbol;
-  const Shows shows = network || labels ? host().network : Shows::widePicture;
+  const Shows shows = host().network;
   const auto before = screenshot();
   ASSERT_TRUE(before);
   // host-sim ends at the end of its input: a sleep keeps that open.
@@ -363,10 +365,14 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
     }
     ASSERT_TRUE(drawn) << "tray-view does not list the item";
   }
-  const auto square = [](const PictureMeasure& measure) {
+  // The square holds the rates in two rows of digits, or the sleep state's
+  // character filling it.
+  const auto square = [&](const PictureMeasure& measure) {
     return std::abs(measure.box.width() - measure.box.height()) <= 2 &&
-           measure.box.height() >= kSquareSide - 2 && measure.textRows.size() == 2 &&
-           std::ranges::min(measure.textRows) >= kMinimumDigitHeight;
+           measure.box.height() >= kSquareSide - 2 &&
+           measure.textRows.size() == (network ? 2U : 1U) &&
+           std::ranges::min(measure.textRows) >=
+               (network ? kMinimumDigitHeight : kMinimumCharacterHeight);
   };
   const auto keepsShape = [&](const PictureMeasure& measure) {
     return std::abs(measure.box.proportion() / *drawn - 1.0) <= kProportionTolerance;
@@ -375,8 +381,8 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
       30s, [&](const Image& shot) { return measurePicture(shot, host().top, host().bottom); },
       [&](const Image&, const PictureMeasure& measure) {
         if (measure.contrast < kMinimumContrast) return false;
-        if (!network) return true;
-        return shows == Shows::squarePicture ? square(measure) : keepsShape(measure);
+        if (shows == Shows::squarePicture) return square(measure);
+        return !network || keepsShape(measure);
       });
   ASSERT_TRUE(picture) << "no tray picture on its backdrop in rows " << host().top << "-"
                        << host().bottom;
@@ -401,14 +407,13 @@ TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
       EXPECT_EQ(item.waitForExit(5s), 0) << "after 关闭网速显示 in the menu";
     }
   }
-  if (!network) return;
   if (shows == Shows::squarePicture) {
     EXPECT_TRUE(square(measure)) << "a " << measure.box.width() << "x" << measure.box.height()
                                  << " picture with " << measure.textRows.size()
                                  << " rows of text, the first "
                                  << (measure.textRows.empty() ? 0 : measure.textRows[0])
                                  << " px high";
-  } else {
+  } else if (network) {
     EXPECT_TRUE(keepsShape(measure)) << "shown " << measure.box.width() << "x"
                                      << measure.box.height() << ", drawn proportion " << *drawn;
   }
