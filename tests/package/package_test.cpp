@@ -24,12 +24,7 @@ constexpr const char* kMainPackage = "velmora-status-agents";
 constexpr const char* kToolsPackage = "velmora-status-agents-tools";
 
 bool onPath(const std::string& program) {
-  const char* path = std::getenv("PATH");
-  std::istringstream folders{path != nullptr ? path : ""};
-  for (std::string folder; std::getline(folders, folder, ':');) {
-    if (!folder.empty() && access((folder + "/" + program).c_str(), X_OK) == 0) return true;
-  }
-  return false;
+  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 class PackageTest : public AgentFixture {

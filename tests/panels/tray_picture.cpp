@@ -129,12 +129,14 @@ std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
   LabelMeasure measure;
   measure.background = mostCommon(counts);
   std::map<Rgb, int> inks;
+  std::vector<bool> inkColumns(static_cast<std::size_t>(box.width()), false);
   int first = -1;
   int last = -1;
   for (int y = box.top; y < box.bottom; ++y) {
     for (int x = box.left; x < box.right; ++x) {
       if (contrastRatio(shot.at(x, y), measure.background) < kInkContrast) continue;
       ++inks[shot.at(x, y)];
+      inkColumns[x - box.left] = true;
       if (first < 0) first = y;
       last = y;
     }
@@ -143,6 +145,7 @@ std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
   measure.fill = mostCommon(inks);
   measure.contrast = contrastRatio(measure.fill, measure.background);
   measure.glyphHeight = last - first + 1;
+  measure.inkColumns = static_cast<int>(std::ranges::count(inkColumns, true));
   return measure;
 }
 

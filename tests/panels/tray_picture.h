@@ -51,6 +51,8 @@ struct LabelMeasure {
   double contrast = 0.0;
   // From the first to the last row that holds text.
   int glyphHeight = 0;
+  // The columns that hold text.
+  int inkColumns = 0;
 };
 
 // The text within the box; absent when none stands out.
