@@ -6,6 +6,8 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "network_agent/sampling/network_speed_sampler.h"
@@ -103,11 +105,6 @@ TEST(RoutingMessagesTest, ReadsEveryInterfaceWithItsCountersWholeAndSkipsOtherMe
 }
 
 TEST(RoutingMessagesTest, FindsTheNameAfterEarlierAddressesAndLeavesItAbsentWhenItDoesNotFit) {
-  struct Case {
-    const char* what;
-    Bytes message;
-    std::optional<std::string> name;
-  };
   // An address of `length` bytes before the link-level one, announced by its
   // bit, taking `taken` bytes with its padding.
   auto afterDestination = [](std::uint8_t length, std::size_t taken) {
@@ -131,7 +128,7 @@ TEST(RoutingMessagesTest, FindsTheNameAfterEarlierAddressesAndLeavesItAbsentWhen
   headerOnly.resize(160);
   setLength(headerOnly);
 
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<const char*, Bytes, std::optional<std::string>>> cases = {
       {"after a destination address", afterDestination(16, 16), "en5"},
       {"after one padded to 4 bytes", afterDestination(6, 8), "en5"},
       {"after an empty one, which takes 4 bytes", afterDestination(0, 4), "en5"},
@@ -141,12 +138,12 @@ TEST(RoutingMessagesTest, FindsTheNameAfterEarlierAddressesAndLeavesItAbsentWhen
       {"an address longer than its message", addressBeyondMessage, std::nullopt},
       {"no address after the fixed part", headerOnly, std::nullopt},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.what);
-    const auto entries = walk(c.message);
+  for (const auto& [what, message, name] : cases) {
+    SCOPED_TRACE(what);
+    const auto entries = walk(message);
     ASSERT_TRUE(entries.has_value());
     ASSERT_EQ(entries->size(), 1u);
-    EXPECT_EQ((*entries)[0].name, c.name);
+    EXPECT_EQ((*entries)[0].name, name);
     EXPECT_EQ((*entries)[0].receivedBytes, 1u);
   }
 }
@@ -164,20 +161,15 @@ TEST(RoutingMessagesTest, RejectsABufferThatCannotBeTrustedWholeWithoutReadingPa
   otherVersion[2] = 4;
   Bytes strayBytes = good;
   strayBytes.insert(strayBytes.end(), {0x01, 0x00, 0x05});
-
-  struct Case {
-    const char* what;
-    Bytes buffer;
-  };
-  for (const Case& c : std::vector<Case>{
+  for (const auto& [what, buffer] : std::vector<std::pair<const char*, Bytes>>{
            {"a message cut off by the buffer's end", truncated},
            {"a message length of zero", zeroLength},
            {"an interface message shorter than its fixed part", shortInterface},
            {"an interface message of another version", otherVersion},
            {"fewer bytes left than a message head", strayBytes},
        }) {
-    SCOPED_TRACE(c.what);
-    EXPECT_FALSE(walk(c.buffer).has_value());
+    SCOPED_TRACE(what);
+    EXPECT_FALSE(walk(buffer).has_value());
   }
   const auto empty = walk({});
   ASSERT_TRUE(empty.has_value());

@@ -218,31 +218,27 @@ TEST(SniButtonTest, OnlySettingsThatChangeSomethingAreReported) {
   const platform::Font font{platform::FontFace::system, 12.5, platform::FontWeight::semibold};
   PangoGraphics graphics;
   const auto image = graphics.newImage({10.0, 22.0});
+  button.setImage(nullptr);
+  EXPECT_FALSE(pipeline.changesPending()) << "no image, as before";
+  // Each is made twice: a change, then none unless flagged (the same image
+  // again may have been drawn on); a blank image for a blank one changes nothing.
   const std::vector<std::pair<std::function<void()>, bool>> settings = {
-      {[&] { button.setTitle("醒┃"); }, true},
       {[&] { button.setTitle("醒┃"); }, false},
-      {[&] { button.setFont(font); }, true},
       {[&] { button.setFont(font); }, false},
-      {[&] { button.setToolTip("a"); }, true},
       {[&] { button.setToolTip("a"); }, false},
-      {[&] { button.setThemedIconName("b"); }, true},
       {[&] { button.setThemedIconName("b"); }, false},
-      {[&] { button.setImagePosition(platform::ImagePosition::noImage); }, true},
       {[&] { button.setImagePosition(platform::ImagePosition::noImage); }, false},
-      {[&] { button.setImage(nullptr); }, false},
       {[&] { button.setImage(image); }, true},
-      // The same image again may have been drawn on.
-      {[&] { button.setImage(image); }, true},
-      {[&] {
-         button.setImage(graphics.newImage({10.0, 22.0}));
-       },
-       false},
   };
   for (std::size_t i = 0; i < settings.size(); ++i) {
-    settings[i].first();
-    EXPECT_EQ(pipeline.changesPending(), settings[i].second) << "setting " << i;
-    pipeline.publishNow();
+    for (const bool first : {true, false}) {
+      settings[i].first();
+      EXPECT_EQ(pipeline.changesPending(), first || settings[i].second) << "setting " << i;
+      pipeline.publishNow();
+    }
   }
+  button.setImage(graphics.newImage({10.0, 22.0}));
+  EXPECT_FALSE(pipeline.changesPending()) << "a blank image again";
 }
 
 struct ClickCase {

@@ -7,10 +7,33 @@
 #include <cstdlib>
 #include <limits>
 #include <locale>
+#include <tuple>
 #include <utility>
 
 namespace agent {
 namespace {
+
+// Menu and full texts must match these bytes exactly; the fuzz oracle only bounds them.
+TEST(RateTextTest, UnitsAndRoundingFollowTheRateTable) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const std::tuple<double, const char*, const char*> cases[] = {
+      {0.0, "0 B/s", "0 KB/s"},
+      {-5.0, "0 B/s", "0 KB/s"},
+      {kNaN, "0 B/s", "0 KB/s"},
+      {kInf, "0 B/s", "0 KB/s"},
+      {999.7, "1000 B/s", "1000 B/s"},
+      {1'000.0, "1 KB/s", "1 KB/s"},
+      {1'600.0, "2 KB/s", "2 KB/s"},
+      {999'999.0, "1000 KB/s", "1000 KB/s"},
+      {12'345'678.0, "12.3 MB/s", "12.3 MB/s"},
+      {2'500'000'000.0, "2500.0 MB/s", "2500.0 MB/s"},
+  };
+  for (const auto& [bytesPerSecond, menuText, fullText] : cases) {
+    EXPECT_EQ(menuRate(bytesPerSecond), menuText) << bytesPerSecond;
+    EXPECT_EQ(fullRate(bytesPerSecond), fullText) << bytesPerSecond;
+  }
+}
 
 TEST(RateTextTest, CompactRateFitsFourCharactersAndRoundsIntoTheNextForm) {
   const std::pair<double, const char*> cases[] = {
