@@ -253,18 +253,16 @@ class BusAbuseTest : public AgentFixture {
     const std::string asan = std::string{"ASAN_OPTIONS="} + (options ? options : "") +
                              ":quarantine_size_mb=1:thread_local_quarantine_size_kb=64";
     const std::string host = std::to_string(startSleeper().id());
-    for (const char* program : {kNetworkAgent, kSleepAgent}) {
+    for (const char* program : {kNetworkAgent, kSleepAgent})
       agents.push_back(&startAgent(program, host, {"env", asan}));
-      busNames.push_back(itemBusName(*agents.back()));
-    }
-    ASSERT_TRUE(waitForBusNames(busNames));
+    ASSERT_TRUE(waitForBusNames({itemBusName(*agents[0]), itemBusName(*agents[1])}));
 
     connection = test_support::connectPeer(session->busAddress().c_str());
     ASSERT_TRUE(connection);
     // The network agent's tooltip only: the sleep agent's follows the abusive signals.
-    const VariantPtr owner = callAndWait(connection.get(), "org.freedesktop.DBus",
-                                         "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                                         "GetNameOwner", g_variant_new("(s)", busNames[0].c_str()));
+    const VariantPtr owner = callAndWait(
+        connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+        "GetNameOwner", g_variant_new("(s)", itemBusName(*agents[0]).c_str()));
     ASSERT_TRUE(owner);
     const char* uniqueName = nullptr;
     g_variant_get(owner.get(), "(&s)", &uniqueName);
@@ -283,7 +281,7 @@ class BusAbuseTest : public AgentFixture {
     while (sent < total || inFlight > 0) {
       while (inFlight < kWindow && sent < total) {
         const Abuse::Call call = abuse.next();
-        g_dbus_connection_call(connection.get(), busNames[sent % agents.size()].c_str(),
+        g_dbus_connection_call(connection.get(), itemBusName(*agents[sent % agents.size()]).c_str(),
                                call.path.c_str(), call.interfaceName.c_str(), call.method.c_str(),
                                call.arguments, nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
                                kCallTimeoutMs, nullptr, callDone, this);
@@ -345,10 +343,11 @@ class BusAbuseTest : public AgentFixture {
     std::string tooltip;
     EXPECT_TRUE(test_support::spinUntil(
         [&] {
-          tooltip = test_support::printed(
-              callAndWait(connection.get(), busNames[1].c_str(), kItemPath, kPropertiesInterface,
-                          "Get", g_variant_new("(ss)", kItemInterface, "ToolTip"))
-                  .get());
+          tooltip =
+              test_support::printed(callAndWait(connection.get(), itemBusName(*agents[1]).c_str(),
+                                                kItemPath, kPropertiesInterface, "Get",
+                                                g_variant_new("(ss)", kItemInterface, "ToolTip"))
+                                        .get());
           return tooltip.find(" · " + status + "'") != std::string::npos;
         },
         3s))
@@ -375,7 +374,6 @@ class BusAbuseTest : public AgentFixture {
   static constexpr int kCallTimeoutMs = 10000;
 
   std::vector<Process*> agents;
-  Strings busNames;
   GObjectPtr<GDBusConnection> connection;
   Abuse abuse;
   std::vector<Clock::time_point> toolTipTimes;
@@ -403,8 +401,9 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   expectResponsive();
   for (std::size_t index = 0; index < agents.size(); ++index) {
     const long after = residentKiB(agents[index]->id());
-    std::printf("%s: RSS %ld -> %ld KiB\n", busNames[index].c_str(), before[index], after);
-    EXPECT_LE(after - before[index], 2048) << busNames[index];
+    std::printf("%s: RSS %ld -> %ld KiB\n", itemBusName(*agents[index]).c_str(), before[index],
+                after);
+    EXPECT_LE(after - before[index], 2048) << itemBusName(*agents[index]);
   }
   expectSleepStateFollows("还在");
 }
