@@ -8,7 +8,7 @@
 namespace e2e {
 
 void AgentFixture::SetUp() {
-  session = std::make_unique<test_support::PrivateSession>(display, busForEveryone);
+  session = std::make_unique<test_support::PrivateSession>("", busForEveryone);
   ASSERT_TRUE(session->started()) << "the private dbus-daemon did not start";
   home = session->home();
   environment = session->environment();
@@ -84,6 +84,16 @@ bool AgentFixture::waitForItems(Process& watch, Strings ids, Clock::duration lim
       },
       limit);
   return found.has_value();
+}
+
+AgentFixture::Shown AgentFixture::startBothShown(const Strings& prefix) {
+  Process& watch = start({kTrayView, "watch"});
+  const std::string host = std::to_string(startSleeper().id());
+  Shown shown{watch, startAgent(kNetworkAgent, host, prefix),
+              startAgent(kSleepAgent, host, prefix)};
+  EXPECT_TRUE(waitForItems(watch, {kNetworkAgentId, kSleepAgentId}, 10s))
+      << "the items never showed";
+  return shown;
 }
 
 }  // namespace e2e

@@ -50,26 +50,26 @@ class AgentFixture : public ::testing::Test {
   // Waits, side by side, until every name is on the bus.
   bool waitForBusNames(const Strings& names);
   static std::string itemBusName(const Process& agent);
-  // The private bus's address, for a connection of the test's own.
-  const std::string& busAddress() const { return session->busAddress(); }
   // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);
-  // The private dbus-daemon's process, for stopping it.
-  pid_t busProcessId() const { return session->busProcessId(); }
-  // Ends the private dbus-daemon, as a logout does.
-  void stopBus() { session->stopBus(); }
-  // What every program started here gets.
-  const Strings& programEnvironment() const { return environment; }
+  // Both agents, their host a sleeping process, once a `tray-view watch`
+  // shows both items; `prefix` as for startAgent.
+  struct Shown {
+    Process& watch;
+    Process& network;
+    Process& sleep;
+  };
+  Shown startBothShown(const Strings& prefix = {});
 
   // Set before SetUp: a bus any user may join, for an agent run as another
-  // user; and an X display (":N") for the bus and every program.
+  // user.
   bool busForEveryone = false;
-  std::string display;
   std::string home;
-
- private:
+  // The private bus (its address, its daemon) and what every program started here gets.
   std::unique_ptr<test_support::PrivateSession> session;
   Strings environment;
+
+ private:
   std::vector<std::unique_ptr<Process>> helpers;
   std::vector<std::unique_ptr<Process>> agents;
 };

@@ -4,10 +4,11 @@
 // tooltip moving each second, and holds its memory flat.
 #include <gio/gio.h>
 
-#include <array>
+#include <unistd.h>
+
 #include <cstdlib>
 #include <fstream>
-#include <memory>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -34,13 +35,10 @@ constexpr const char* kDefaultsFile = "config/com.velmora.app/defaults.conf";
 
 // Resident memory, in KiB, of a running process.
 long residentKiB(pid_t pid) {
-  std::ifstream status{"/proc/" + std::to_string(pid) + "/status"};
-  std::string field;
-  long value = -1;
-  while (status >> field) {
-    if (field == "VmRSS:" && status >> value) return value;
-  }
-  return -1;
+  long pages = -1;
+  long resident = -1;
+  std::ifstream{"/proc/" + std::to_string(pid) + "/statm"} >> pages >> resident;
+  return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
 // Random calls and values of every shape, from a fixed seed so that a
@@ -57,64 +55,53 @@ class Abuse {
 
   Call next() {
     switch (pick(13)) {
-      case 0: {  // a click, scroll or other item method with plausible arguments
-        const char* methods[] = {"Activate", "ContextMenu", "SecondaryActivate"};
-        if (pick(4) == 0) {
-          return {kItemPath, kItemInterface, "Scroll",
-                  g_variant_new("(is)", number(), text(40).c_str())};
-        }
-        return {kItemPath, kItemInterface, methods[pick(3)],
-                g_variant_new("(ii)", number(), number())};
-      }
+      case 0:  // a click, scroll or other item method with plausible arguments
+        if (pick(4) == 0) return item("Scroll", g_variant_new("(is)", number(), text(40).c_str()));
+        return item(oneOf({"Activate", "ContextMenu", "SecondaryActivate"}),
+                    g_variant_new("(ii)", number(), number()));
       case 1:  // an item method with arguments of any type
-        return {kItemPath, kItemInterface, pick(2) ? "Activate" : "Scroll", tuple()};
+        return item(oneOf({"Activate", "Scroll"}), tuple());
       case 2:  // a method nobody has, on the item's interface or another
         return {somePath(), pick(2) ? kItemInterface : name(3), name(1), tuple()};
       case 3: {  // reading a property, known or not
-        const char* known[] = {"Id",         "Title", "Status",  "ToolTip",
-                               "IconPixmap", "Menu",  "Category"};
-        const std::string property = pick(2) ? known[pick(7)] : text(pick(20) == 0 ? 100000 : 30);
+        const std::string property =
+            pick(2) ? oneOf({"Id", "Title", "Status", "ToolTip", "IconPixmap", "Menu", "Category"})
+                    : text(pick(20) == 0 ? 100000 : 30);
         if (pick(3) == 0)
-          return {kItemPath, kPropertiesInterface, "GetAll",
-                  g_variant_new("(s)", anyInterface().c_str())};
-        return {kItemPath, kPropertiesInterface, "Get",
-                g_variant_new("(ss)", anyInterface().c_str(), property.c_str())};
+          return properties(kItemPath, "GetAll", g_variant_new("(s)", anyInterface().c_str()));
+        return properties(kItemPath, "Get",
+                          g_variant_new("(ss)", anyInterface().c_str(), property.c_str()));
       }
       case 4:  // writing a read-only property
-        return {kItemPath, kPropertiesInterface, "Set",
-                g_variant_new("(ssv)", anyInterface().c_str(), pick(2) ? "Title" : "ToolTip",
-                              value(2))};
+        return properties(
+            kItemPath, "Set",
+            g_variant_new("(ssv)", anyInterface().c_str(), oneOf({"Title", "ToolTip"}), value(2)));
       case 5:  // the property methods with arguments of any type
-        return {pick(2) ? kItemPath : kMenuPath, kPropertiesInterface, pick(2) ? "Get" : "Set",
-                tuple()};
+        return properties(oneOf({kItemPath, kMenuPath}), oneOf({"Get", "Set"}), tuple());
       case 6:  // a menu event for an id that does not exist
-        return {kMenuPath, kMenuInterface, "Event",
-                g_variant_new("(isvu)", missingId(), pick(2) ? "clicked" : text(20).c_str(),
-                              value(2), static_cast<guint32>(number()))};
-      case 7: {  // the other menu methods, with plausible arguments
+        return menu("Event",
+                    g_variant_new("(isvu)", missingId(), pick(2) ? "clicked" : text(20).c_str(),
+                                  value(2), static_cast<guint32>(number())));
+      case 7:  // the other menu methods, with plausible arguments
         switch (pick(4)) {
           case 0:
-            return {kMenuPath, kMenuInterface, "GetLayout",
-                    g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, strings())};
+            return menu("GetLayout",
+                        g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, strings()));
           case 1:
-            return {kMenuPath, kMenuInterface, "GetProperty",
-                    g_variant_new("(is)", number(), text(30).c_str())};
+            return menu("GetProperty", g_variant_new("(is)", number(), text(30).c_str()));
           case 2:
-            return {kMenuPath, kMenuInterface, "AboutToShow", g_variant_new("(i)", number())};
+            return menu("AboutToShow", g_variant_new("(i)", number()));
           default:
-            return {kMenuPath, kMenuInterface, "GetGroupProperties",
-                    g_variant_new("(@ai@as)", ids(), strings())};
+            return menu("GetGroupProperties", g_variant_new("(@ai@as)", ids(), strings()));
         }
-      }
       case 8:  // the menu methods with arguments of any type
-        return {kMenuPath, kMenuInterface,
-                pick(2) ? "Event" : (pick(2) ? "EventGroup" : "AboutToShowGroup"), tuple()};
+        return menu(oneOf({"Event", "EventGroup", "AboutToShowGroup"}), tuple());
       case 9:  // introspection and the peer interface, on paths that exist or not
         return {somePath(),
-                pick(2) ? "org.freedesktop.DBus.Introspectable" : "org.freedesktop.DBus.Peer",
-                pick(2) ? "Introspect" : "Ping", pick(4) == 0 ? tuple() : nullptr};
+                oneOf({"org.freedesktop.DBus.Introspectable", "org.freedesktop.DBus.Peer"}),
+                oneOf({"Introspect", "Ping"}), pick(4) == 0 ? tuple() : nullptr};
       default:  // a plain left click: thousands of them in each round
-        return {kItemPath, kItemInterface, "Activate", g_variant_new("(ii)", 10, 10)};
+        return item("Activate", g_variant_new("(ii)", 10, 10));
     }
   }
 
@@ -122,31 +109,37 @@ class Abuse {
   // the sleep state's.
   GVariant* signalBody() {
     if (pick(2) == 0) return tuple();
-    GVariantBuilder state;
-    g_variant_builder_init(&state, G_VARIANT_TYPE_VARDICT);
-    const int count = pick(4);
-    for (int index = 0; index < count; ++index) {
-      const char* keys[] = {"active", "status"};
-      const std::string key = pick(3) ? keys[pick(2)] : text(10);
-      g_variant_builder_add(
-          &state, "{sv}", key.c_str(),
-          pick(2)
-              ? g_variant_new_string(pick(2) ? "true" : text(pick(50) == 0 ? 200000 : 20).c_str())
-              : value(2));
-    }
-    return g_variant_new("(a{sv})", &state);
+    return g_variant_new("(@a{sv})", array("{sv}", pick(4), [&] {
+                           const std::string status =
+                               pick(2) ? "true" : text(pick(50) == 0 ? 200000 : 20);
+                           return entry(pick(3) ? oneOf({"active", "status"}) : text(10),
+                                        pick(2) ? g_variant_new_string(status.c_str()) : value(2));
+                         }));
   }
 
   std::string member() {
-    const char* members[] = {"sleepStatusStateChanged", "showWindow", "showSleepManagement"};
-    return pick(4) ? members[pick(3)] : name(1);
+    return pick(4) ? oneOf({"sleepStatusStateChanged", "showWindow", "showSleepManagement"})
+                   : name(1);
   }
 
  private:
+  static Call item(const char* method, GVariant* arguments) {
+    return {kItemPath, kItemInterface, method, arguments};
+  }
+  static Call menu(const char* method, GVariant* arguments) {
+    return {kMenuPath, kMenuInterface, method, arguments};
+  }
+  static Call properties(const char* path, const char* method, GVariant* arguments) {
+    return {path, kPropertiesInterface, method, arguments};
+  }
   int pick(int count) { return std::uniform_int_distribution<int>{0, count - 1}(random); }
+  template <class T>
+  T oneOf(std::initializer_list<T> items) {
+    return items.begin()[pick(static_cast<int>(items.size()))];
+  }
   std::int32_t number() {
-    const std::int32_t edges[] = {0, -1, 1, INT32_MIN, INT32_MAX};
-    return pick(4) ? edges[pick(5)] : static_cast<std::int32_t>(random());
+    return pick(4) ? oneOf<std::int32_t>({0, -1, 1, INT32_MIN, INT32_MAX})
+                   : static_cast<std::int32_t>(random());
   }
 
   // Valid UTF-8 of ASCII, control characters and CJK; now and then huge.
@@ -154,16 +147,8 @@ class Abuse {
     const std::size_t length = pick(100) == 0 ? longest * 10 : pick(static_cast<int>(longest) + 1);
     std::string result;
     while (result.size() < length) {
-      switch (pick(8)) {
-        case 0:
-          result += static_cast<char>(1 + pick(31));
-          break;
-        case 1:
-          result += "醒";
-          break;
-        default:
-          result += static_cast<char>(32 + pick(95));
-      }
+      const int kind = pick(8);
+      result += kind == 1 ? "醒" : std::string(1, kind == 0 ? 1 + pick(31) : 32 + pick(95));
     }
     return result;
   }
@@ -181,38 +166,38 @@ class Abuse {
   }
 
   std::string anyInterface() {
-    const char* known[] = {kItemInterface, kMenuInterface, kPropertiesInterface, ""};
-    return pick(3) ? known[pick(4)] : text(30);
+    return pick(3) ? oneOf({kItemInterface, kMenuInterface, kPropertiesInterface, ""}) : text(30);
   }
 
   std::string somePath() {
-    const char* known[] = {kItemPath, kMenuPath, "/", "/MenuBar/1", "/StatusNotifierItem/x"};
-    return pick(3) ? known[pick(5)] : "/" + name(1);
+    return pick(3) ? oneOf({kItemPath, kMenuPath, "/", "/MenuBar/1", "/StatusNotifierItem/x"})
+                   : "/" + name(1);
   }
 
   // An id no entry has: negative, or far above the few a menu numbers (its
   // entries are numbered afresh each time it is built, from 1 up). A real
   // entry's click could end the network agent, which fails the run.
   std::int32_t missingId() {
-    const std::int32_t edges[] = {-1, INT32_MIN, INT32_MAX};
-    return pick(2) ? edges[pick(3)] : 1000000 + pick(1000000);
+    return pick(2) ? oneOf<std::int32_t>({-1, INT32_MIN, INT32_MAX}) : 1000000 + pick(1000000);
   }
 
+  // An array of `count` elements of `type`, each from `make`.
+  template <class Make>
+  GVariant* array(const char* type, int count, Make make) {
+    std::vector<GVariant*> items(count);
+    for (GVariant*& item : items) item = make();
+    return g_variant_new_array(G_VARIANT_TYPE(type), items.data(), items.size());
+  }
+  GVariant* entry(const std::string& key, GVariant* value) {
+    return g_variant_new_dict_entry(g_variant_new_string(key.c_str()),
+                                    g_variant_new_variant(value));
+  }
   GVariant* ids() {
-    GVariantBuilder list;
-    g_variant_builder_init(&list, G_VARIANT_TYPE("ai"));
-    for (int count = pick(6); count > 0; --count) g_variant_builder_add(&list, "i", number());
-    return g_variant_builder_end(&list);
+    return array("i", pick(6), [&] { return g_variant_new_int32(number()); });
   }
-
   GVariant* strings() {
-    GVariantBuilder list;
-    g_variant_builder_init(&list, G_VARIANT_TYPE_STRING_ARRAY);
-    for (int count = pick(4); count > 0; --count)
-      g_variant_builder_add(&list, "s", text(16).c_str());
-    return g_variant_builder_end(&list);
+    return array("s", pick(4), [&] { return g_variant_new_string(text(16).c_str()); });
   }
-
   GVariant* tuple() {
     std::vector<GVariant*> fields(pick(5));
     for (GVariant*& field : fields) field = value(3);
@@ -220,54 +205,39 @@ class Abuse {
   }
 
   GVariant* value(int depth) {
-    switch (pick(depth > 0 ? 13 : 8)) {
-      case 0:
-        return g_variant_new_string(text(pick(30) == 0 ? 100000 : 40).c_str());
-      case 1:
-        return g_variant_new_int32(number());
-      case 2:
-        return g_variant_new_uint32(static_cast<guint32>(number()));
-      case 3:
-        return g_variant_new_boolean(pick(2));
-      case 4:
-        return g_variant_new_double(pick(2) ? 1e308 : -0.5);
-      case 5:
-        return g_variant_new_int64(INT64_MIN + pick(2));
-      case 6:
-        return g_variant_new_object_path(somePath().c_str());
-      case 7: {
-        const std::string bytes = text(pick(20) == 0 ? 50000 : 64);
-        return g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
-      }
-      case 8:
-        return g_variant_new_variant(value(depth - 1));
-      case 9:
-        return ids();
-      case 10:
-        return tuple();
-      case 11: {  // a value's bytes, a few of them flipped, read back as the fuzz targets read
-                  // theirs
-        const VariantPtr whole{g_variant_ref_sink(value(depth - 1))};
-        std::string bytes = std::string{'\x01'} + g_variant_get_type_string(whole.get()) + '\0';
-        const std::size_t header = bytes.size();
-        bytes.append(static_cast<const char*>(g_variant_get_data(whole.get())),
-                     g_variant_get_size(whole.get()));
-        for (int flips = pick(4); flips > 0 && bytes.size() > header; --flips) {
-          bytes[header + pick(static_cast<int>(bytes.size() - header))] ^= 1 << pick(8);
-        }
-        const fuzz::Variant read =
-            fuzz::variantOf(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), {});
-        return g_variant_new_variant(read.get());
-      }
-      default: {
-        GVariantBuilder dictionary;
-        g_variant_builder_init(&dictionary, G_VARIANT_TYPE_VARDICT);
-        for (int count = pick(4); count > 0; --count) {
-          g_variant_builder_add(&dictionary, "{sv}", text(12).c_str(), value(depth - 1));
-        }
-        return g_variant_builder_end(&dictionary);
-      }
-    }
+    const std::function<GVariant*()> values[] = {
+        [&] { return g_variant_new_string(text(pick(30) == 0 ? 100000 : 40).c_str()); },
+        [&] { return g_variant_new_int32(number()); },
+        [&] { return g_variant_new_uint32(static_cast<guint32>(number())); },
+        [&] { return g_variant_new_boolean(pick(2)); },
+        [&] { return g_variant_new_double(pick(2) ? 1e308 : -0.5); },
+        [&] { return g_variant_new_int64(INT64_MIN + pick(2)); },
+        [&] { return g_variant_new_object_path(somePath().c_str()); },
+        [&] {
+          const std::string bytes = text(pick(20) == 0 ? 50000 : 64);
+          return g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
+        },
+        // Those below nest.
+        [&] { return g_variant_new_variant(value(depth - 1)); },
+        [&] { return ids(); },
+        [&] { return tuple(); },
+        // a value's bytes, a few of them flipped, read back as the fuzz targets read theirs
+        [&] {
+          const VariantPtr whole{g_variant_ref_sink(value(depth - 1))};
+          std::string bytes = std::string{'\x01'} + g_variant_get_type_string(whole.get()) + '\0';
+          const std::size_t header = bytes.size();
+          bytes.append(static_cast<const char*>(g_variant_get_data(whole.get())),
+                       g_variant_get_size(whole.get()));
+          for (int flips = pick(4); flips > 0 && bytes.size() > header; --flips) {
+            bytes[header + pick(static_cast<int>(bytes.size() - header))] ^= 1 << pick(8);
+          }
+          const fuzz::Variant read = fuzz::variantOf(
+              reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), {});
+          return g_variant_new_variant(read.get());
+        },
+        [&] { return array("{sv}", pick(4), [&] { return entry(text(12), value(depth - 1)); }); },
+    };
+    return values[pick(depth > 0 ? 13 : 8)]();
   }
 
   std::mt19937 random{20261206};
@@ -275,11 +245,6 @@ class Abuse {
 
 class BusAbuseTest : public AgentFixture {
  protected:
-  struct Agent {
-    Process* process = nullptr;
-    std::string busName;
-  };
-
   // Both agents, their host a sleeping process. Under AddressSanitizer freed
   // memory waits in a quarantine of up to 256 MB, which would hide a flat
   // heap behind a growing resident size; a small one keeps RSS meaningful.
@@ -288,18 +253,16 @@ class BusAbuseTest : public AgentFixture {
     const std::string asan = std::string{"ASAN_OPTIONS="} + (options ? options : "") +
                              ":quarantine_size_mb=1:thread_local_quarantine_size_kb=64";
     const std::string host = std::to_string(startSleeper().id());
-    for (const char* program : {kNetworkAgent, kSleepAgent}) {
-      Process& process = startAgent(program, host, {"env", asan});
-      agents.push_back({&process, itemBusName(process)});
-    }
-    ASSERT_TRUE(waitForBusNames({agents[0].busName, agents[1].busName}));
+    for (const char* program : {kNetworkAgent, kSleepAgent})
+      agents.push_back(&startAgent(program, host, {"env", asan}));
+    ASSERT_TRUE(waitForBusNames({itemBusName(*agents[0]), itemBusName(*agents[1])}));
 
-    connection = test_support::connectPeer(busAddress().c_str());
+    connection = test_support::connectPeer(session->busAddress().c_str());
     ASSERT_TRUE(connection);
     // The network agent's tooltip only: the sleep agent's follows the abusive signals.
     const VariantPtr owner = callAndWait(
         connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "GetNameOwner", g_variant_new("(s)", agents[0].busName.c_str()));
+        "GetNameOwner", g_variant_new("(s)", itemBusName(*agents[0]).c_str()));
     ASSERT_TRUE(owner);
     const char* uniqueName = nullptr;
     g_variant_get(owner.get(), "(&s)", &uniqueName);
@@ -308,27 +271,25 @@ class BusAbuseTest : public AgentFixture {
                                        this, nullptr);
   }
 
-  // Sends `count` calls to each agent (from nextCall) and `signals` signals
-  // on the host's path, keeping at most kWindow calls in flight.
-  template <class NextCall>
-  void flood(int count, int signals, NextCall nextCall) {
+  // Sends `count` calls to each agent and `signals` signals on the host's
+  // path, keeping at most kWindow calls in flight.
+  void flood(int count, int signals) {
     const auto start = Clock::now();
     int sent = 0;
     int emitted = 0;
     const int total = count * static_cast<int>(agents.size());
     while (sent < total || inFlight > 0) {
       while (inFlight < kWindow && sent < total) {
-        const Agent& agent = agents[sent % agents.size()];
-        const Abuse::Call call = nextCall();
-        g_dbus_connection_call(connection.get(), agent.busName.c_str(), call.path.c_str(),
-                               call.interfaceName.c_str(), call.method.c_str(), call.arguments,
-                               nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr,
-                               callDone, this);
+        const Abuse::Call call = abuse.next();
+        g_dbus_connection_call(connection.get(), itemBusName(*agents[sent % agents.size()]).c_str(),
+                               call.path.c_str(), call.interfaceName.c_str(), call.method.c_str(),
+                               call.arguments, nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                               kCallTimeoutMs, nullptr, callDone, this);
         ++inFlight;
         ++sent;
         if (emitted < signals && sent % (total / signals) == 0) {
           g_dbus_connection_emit_signal(connection.get(), nullptr, kHostPath, kHostInterface,
-                                        abuse->member().c_str(), abuse->signalBody(), nullptr);
+                                        abuse.member().c_str(), abuse.signalBody(), nullptr);
           ++emitted;
         }
       }
@@ -352,48 +313,26 @@ class BusAbuseTest : public AgentFixture {
     if (!g_main_context_iteration(nullptr, FALSE)) g_usleep(1000);
   }
 
-  void pumpUntil(Clock::time_point deadline) {
-    while (Clock::now() < deadline) pumpOnce();
-  }
-
-  // Since measureFrom: every call was answered or refused in time, the
-  // tooltip never went more than three seconds without a change while the
-  // options switched each second (two more switches follow the last call),
-  // and both agents still run.
-  void expectResponsiveSince(Clock::time_point measureFrom) {
-    pumpUntil(Clock::now() + 2500ms);
-    std::vector<Clock::time_point> times{measureFrom};
-    for (const auto time : toolTipTimes) {
-      if (time > measureFrom) times.push_back(time);
-    }
-    times.push_back(Clock::now());
+  // Since the first tooltip time (the start): every call was answered or
+  // refused in time, the tooltip never went more than three seconds without
+  // a change while the options switched each second (two more switches
+  // follow the last call), and both agents still run.
+  void expectResponsive() {
+    for (const auto until = Clock::now() + 2500ms; Clock::now() < until;) pumpOnce();
+    toolTipTimes.push_back(Clock::now());
     Clock::duration longestGap{};
-    for (std::size_t index = 0; index + 1 < times.size(); ++index) {
-      longestGap = std::max(longestGap, times[index + 1] - times[index]);
+    for (std::size_t index = 0; index + 1 < toolTipTimes.size(); ++index) {
+      longestGap = std::max(longestGap, toolTipTimes[index + 1] - toolTipTimes[index]);
     }
-    const auto seconds = std::chrono::duration<double>(Clock::now() - measureFrom).count();
     std::printf(
         "%d calls (%d answered, %d refused, %d timed out) and %d signals in %.1f s; "
         "%zu tooltip changes, the longest gap %.2f s\n",
-        calls, answered, errors, timeouts, signalsSent, seconds, times.size() - 2,
-        std::chrono::duration<double>(longestGap).count());
+        calls, answered, calls - answered - timeouts, timeouts, signalsSent,
+        std::chrono::duration<double>(toolTipTimes.back() - toolTipTimes.front()).count(),
+        toolTipTimes.size() - 2, std::chrono::duration<double>(longestGap).count());
     EXPECT_EQ(timeouts, 0) << "calls neither answered nor refused in 10 s";
     EXPECT_LE(longestGap, 3s) << "the tooltip stopped following the options";
-    for (const Agent& agent : agents) EXPECT_FALSE(agent.process->waitForExit(0s)) << agent.busName;
-  }
-
-  std::array<long, 2> residentSizes() const {
-    return {residentKiB(agents[0].process->id()), residentKiB(agents[1].process->id())};
-  }
-
-  // Neither agent's resident size grew by more than 2 MiB since before.
-  void expectResidentSizesFlatSince(const std::array<long, 2>& before) const {
-    const std::array<long, 2> after = residentSizes();
-    for (std::size_t index = 0; index < after.size(); ++index) {
-      std::printf("%s: RSS %ld -> %ld KiB\n", agents[index].busName.c_str(), before[index],
-                  after[index]);
-      EXPECT_LE(after[index] - before[index], 2048) << agents[index].busName;
-    }
+    for (Process* agent : agents) EXPECT_FALSE(agent->waitForExit(0s)) << itemBusName(*agent);
   }
 
   // The sleep item takes a well-formed state after all that.
@@ -405,7 +344,7 @@ class BusAbuseTest : public AgentFixture {
     EXPECT_TRUE(test_support::spinUntil(
         [&] {
           tooltip =
-              test_support::printed(callAndWait(connection.get(), agents[1].busName.c_str(),
+              test_support::printed(callAndWait(connection.get(), itemBusName(*agents[1]).c_str(),
                                                 kItemPath, kPropertiesInterface, "Get",
                                                 g_variant_new("(ss)", kItemInterface, "ToolTip"))
                                         .get());
@@ -418,17 +357,12 @@ class BusAbuseTest : public AgentFixture {
   static void callDone(GObject* source, GAsyncResult* result, gpointer self) {
     auto* test = static_cast<BusAbuseTest*>(self);
     GError* error = nullptr;
-    GVariant* reply = g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error);
+    const VariantPtr reply{
+        g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error)};
     --test->inFlight;
-    if (reply != nullptr) {
-      ++test->answered;
-      g_variant_unref(reply);
-    } else if (g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT)) {
-      ++test->timeouts;
-    } else {
-      ++test->errors;
-    }
-    if (error != nullptr) g_error_free(error);
+    test->answered += reply != nullptr;
+    test->timeouts += g_error_matches(error, G_IO_ERROR, G_IO_ERROR_TIMED_OUT);
+    g_clear_error(&error);
   }
 
   static void toolTipChanged(GDBusConnection*, const char*, const char*, const char*, const char*,
@@ -439,9 +373,9 @@ class BusAbuseTest : public AgentFixture {
   static constexpr int kWindow = 64;
   static constexpr int kCallTimeoutMs = 10000;
 
-  std::vector<Agent> agents;
+  std::vector<Process*> agents;
   GObjectPtr<GDBusConnection> connection;
-  std::unique_ptr<Abuse> abuse;
+  Abuse abuse;
   std::vector<Clock::time_point> toolTipTimes;
   Clock::time_point lastSwitch;
   bool cpuOn = false;
@@ -449,26 +383,28 @@ class BusAbuseTest : public AgentFixture {
   int signalsSent = 0;
   int inFlight = 0;
   int answered = 0;
-  int errors = 0;
   int timeouts = 0;
 };
 
 TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsiveAndFlat) {
   startAgents();
   ASSERT_FALSE(HasFatalFailure());
-  abuse = std::make_unique<Abuse>();
-  const auto next = [this] { return abuse->next(); };
-
   // The first round fills the agents' caches (the allocator's too, for the
-  // huge strings); the second must not grow them.
-  const auto start = Clock::now();
-  flood(12000, 3000, next);
+  // huge strings); the second must not grow them by more than 2 MiB.
+  toolTipTimes = {Clock::now()};
+  flood(12000, 3000);
   ASSERT_FALSE(HasFatalFailure());
-  const auto before = residentSizes();
-  flood(8000, 2000, next);
+  std::vector<long> before;
+  for (Process* agent : agents) before.push_back(residentKiB(agent->id()));
+  flood(8000, 2000);
   ASSERT_FALSE(HasFatalFailure());
-  expectResponsiveSince(start);
-  expectResidentSizesFlatSince(before);
+  expectResponsive();
+  for (std::size_t index = 0; index < agents.size(); ++index) {
+    const long after = residentKiB(agents[index]->id());
+    std::printf("%s: RSS %ld -> %ld KiB\n", itemBusName(*agents[index]).c_str(), before[index],
+                after);
+    EXPECT_LE(after - before[index], 2048) << itemBusName(*agents[index]);
+  }
   expectSleepStateFollows("还在");
 }
 

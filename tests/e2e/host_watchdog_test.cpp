@@ -12,6 +12,7 @@
 #include <gio/gio.h>
 
 #include "tests/e2e/agent_fixture.h"
+#include "tests/support/gdbus.h"
 
 namespace e2e {
 namespace {
@@ -26,19 +27,6 @@ constexpr auto kExitMargin = 500ms;
 
 std::int64_t milliseconds(Clock::duration duration) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
-}
-
-// When each process ended, watched side by side until all have or the time
-// is up, so that one's slow exit does not delay noticing another's.
-std::vector<std::optional<Clock::time_point>> endings(const std::vector<Process*>& processes,
-                                                      Clock::time_point until) {
-  std::vector<std::optional<Clock::time_point>> ended(processes.size());
-  while (Clock::now() < until && std::count(ended.begin(), ended.end(), std::nullopt) > 0) {
-    for (std::size_t index = 0; index < processes.size(); ++index) {
-      if (!ended[index] && processes[index]->waitForExit(2ms)) ended[index] = Clock::now();
-    }
-  }
-  return ended;
 }
 
 // What a row's agents must do.
@@ -63,6 +51,44 @@ struct Row {
 class HostWatchdogTest : public AgentFixture {
  protected:
   HostWatchdogTest() { busForEveryone = geteuid() == 0; }
+
+  // Records in `ended` when each process ends, watched side by side so that
+  // one's slow exit does not delay noticing another's: until `until`, or
+  // earlier once each has ended and `atLeast` is past.
+  void watch(const std::vector<Process*>& processes, Clock::time_point until,
+             Clock::time_point atLeast = {}) {
+    const auto allEnded = [&] {
+      return std::ranges::all_of(processes,
+                                 [&](Process* process) { return ended.contains(process); });
+    };
+    while (Clock::now() < until && (Clock::now() < atLeast || !allEnded())) {
+      for (Process* process : processes) {
+        if (!ended.contains(process) && process->waitForExit(2ms)) ended[process] = Clock::now();
+      }
+    }
+  }
+
+  // How long the slowest of the agents took to end after `since` (their
+  // SIGTERM): what the machine's load adds to an exit in this run.
+  Clock::duration sigtermTook(const std::vector<Process*>& agents, Clock::time_point since) {
+    Clock::duration took{};
+    for (Process* agent : agents) {
+      EXPECT_TRUE(ended.contains(agent)) << "SIGTERM did not end the agent";
+      if (ended.contains(agent)) took = std::max(took, ended[agent] - since);
+    }
+    std::printf("ending on SIGTERM took %lld ms\n", static_cast<long long>(milliseconds(took)));
+    return took;
+  }
+
+  // That the agent ended, with `status`, less than `bound` after `since`.
+  void expectEndedWithin(Process& agent, Clock::time_point since, Clock::duration bound,
+                         int status = 0) {
+    ASSERT_TRUE(ended.contains(&agent)) << "the agent did not end";
+    EXPECT_EQ(agent.waitForExit(0s), status);
+    EXPECT_LT(milliseconds(ended[&agent] - since), milliseconds(bound)) << "ended too late";
+  }
+
+  std::map<Process*, Clock::time_point> ended;
 };
 
 // Both agents for every row at once. Exits are measured against the bound
@@ -93,11 +119,13 @@ TEST_F(HostWatchdogTest, OnlyAGoneOrUnsignalableHostEndsTheAgentsEachWithinAPeri
   // The rule that reads the variable is shared: one agent of each row that
   // names no host is enough.
   Strings names;
+  std::vector<Process*> ending;  // every agent meant to end
   for (std::size_t index = 0; index < rows.size(); ++index) {
     Row& row = rows[index];
     for (const char* program : {kNetworkAgent, kSleepAgent}) {
       if (row.ends == Ends::never && program == (index % 2 ? kNetworkAgent : kSleepAgent)) continue;
       row.agents.push_back(&startAgent(program, row.value, row.asNobody ? asNobody : Strings{}));
+      if (row.ends != Ends::never) ending.push_back(row.agents.back());
       // Those ending at their first tick may be gone before a wait starts.
       if (row.ends != Ends::atTheFirstTick) names.push_back(itemBusName(*row.agents.back()));
     }
@@ -105,28 +133,7 @@ TEST_F(HostWatchdogTest, OnlyAGoneOrUnsignalableHostEndsTheAgentsEachWithinAPeri
   ASSERT_TRUE(waitForBusNames(names)) << "the agents did not come up on the bus";
   const auto launched = Clock::now();
 
-  // Each agent's end, watched side by side, so that one's slow exit does not
-  // delay noticing another's.
-  std::map<Process*, Clock::time_point> ended;
-  // Until the time is up, or earlier once every agent meant to end has.
-  const auto watchUntil = [&](Clock::time_point until, Clock::time_point atLeast) {
-    const auto allEnded = [&] {
-      return std::ranges::all_of(rows, [&](const Row& row) {
-        return row.ends == Ends::never || std::ranges::all_of(row.agents, [&](Process* agent) {
-                 return ended.contains(agent);
-               });
-      });
-    };
-    while (Clock::now() < until && (Clock::now() < atLeast || !allEnded())) {
-      for (const Row& row : rows) {
-        for (Process* agent : row.agents) {
-          if (!ended.contains(agent) && agent->waitForExit(2ms)) ended[agent] = Clock::now();
-        }
-      }
-    }
-  };
-
-  watchUntil(launched + kPeriod + 300ms, launched + kPeriod + 300ms);
+  watch(ending, launched + kPeriod + 300ms, launched + kPeriod + 300ms);
   for (Row& row : rows) {
     if (row.ends == Ends::atTheFirstTick) row.since = launched;
     if (row.ends == Ends::atTheFirstTick || row.ends == Ends::never) continue;
@@ -135,41 +142,29 @@ TEST_F(HostWatchdogTest, OnlyAGoneOrUnsignalableHostEndsTheAgentsEachWithinAPeri
     }
     if (row.ends == Ends::onSigterm) {
       for (Process* agent : row.agents) kill(agent->id(), SIGTERM);
-      row.since = Clock::now();
     } else {
       kill(row.host->id(), SIGKILL);
       ASSERT_TRUE(row.host->waitForExit(5s));
-      row.since = Clock::now();
     }
+    row.since = Clock::now();
   }
-  watchUntil(Clock::now() + kPeriod + 30s, launched + 2 * kPeriod + 1s);
+  // Until every agent meant to end has, and no sooner than the second tick.
+  watch(ending, Clock::now() + kPeriod + 30s, launched + 2 * kPeriod + 1s);
 
-  Clock::duration reference{};
-  for (const Row& row : rows) {
-    if (row.ends != Ends::onSigterm) continue;
-    for (Process* agent : row.agents) {
-      ASSERT_TRUE(ended.contains(agent)) << "SIGTERM did not end the agent";
-      reference = std::max(reference, ended[agent] - row.since);
-    }
-  }
-  std::printf("ending on SIGTERM took %lld ms\n", static_cast<long long>(milliseconds(reference)));
+  const Clock::duration reference = sigtermTook(rows.back().agents, rows.back().since);
   for (const Row& row : rows) {
     SCOPED_TRACE("QORVN_PARENT_PID=\"" + row.value + "\"");
     for (Process* agent : row.agents) {
       if (row.ends == Ends::never) {
-        EXPECT_FALSE(ended.contains(agent)) << "ended the agent";
+        EXPECT_FALSE(agent->waitForExit(0s)) << "ended the agent";
         continue;
       }
-      ASSERT_TRUE(ended.contains(agent)) << "the agent did not end";
-      EXPECT_EQ(agent->waitForExit(0s), 0);
       if (row.ends == Ends::onSigterm) continue;
+      expectEndedWithin(*agent, row.since, kPeriod + reference + kExitMargin);
       if (row.ends == Ends::atTheFirstTick) {
         EXPECT_GE(milliseconds(ended[agent] - agent->startTime()), milliseconds(kPeriod - 100ms))
             << "ended before its first tick";
       }
-      EXPECT_LT(milliseconds(ended[agent] - row.since),
-                milliseconds(kPeriod + reference + kExitMargin))
-          << "ended too late";
     }
   }
 }
@@ -182,9 +177,8 @@ TEST_F(HostWatchdogTest, OnlyAGoneOrUnsignalableHostEndsTheAgentsEachWithinAPeri
 // the bus's answer before.
 TEST_F(HostWatchdogTest, NeitherAFrozenNorAFloodedBusHoldsTheExit) {
   Process& frozenHost = startSleeper();
-  Process& floodedHost = startSleeper();
   const std::string frozenValue = std::to_string(frozenHost.id());
-  const std::string floodedValue = std::to_string(floodedHost.id());
+  const std::string floodedValue = std::to_string(startSleeper().id());
   std::vector<Process*> frozen = {&startAgent(kNetworkAgent, frozenValue),
                                   &startAgent(kSleepAgent, frozenValue)};
   Process& flooded = startAgent(kSleepAgent, floodedValue);
@@ -194,37 +188,25 @@ TEST_F(HostWatchdogTest, NeitherAFrozenNorAFloodedBusHoldsTheExit) {
   // What the machine's load adds to an exit, on the bus still at rest.
   const auto referenceSignalled = Clock::now();
   kill(reference.id(), SIGTERM);
-  const auto referenceEnd = endings({&reference}, referenceSignalled + 30s)[0];
-  ASSERT_TRUE(referenceEnd) << "SIGTERM did not end the reference agent";
-  const Clock::duration load = *referenceEnd - referenceSignalled;
-  std::printf("ending on SIGTERM took %lld ms\n", static_cast<long long>(milliseconds(load)));
+  watch({&reference}, referenceSignalled + 30s);
+  const Clock::duration load = sigtermTook({&reference}, referenceSignalled);
 
   // Frozen: neither the daemon nor its sockets answer.
-  kill(busProcessId(), SIGSTOP);
+  kill(session->busProcessId(), SIGSTOP);
   kill(frozenHost.id(), SIGKILL);
   ASSERT_TRUE(frozenHost.waitForExit(5s));
   const auto hostGone = Clock::now();
-  const auto frozenEnds = endings(frozen, hostGone + kPeriod + load + 20s);
-  kill(busProcessId(), SIGCONT);
-  for (std::size_t index = 0; index < frozen.size(); ++index) {
-    ASSERT_TRUE(frozenEnds[index]) << "an agent of the frozen bus did not end";
-    EXPECT_EQ(frozen[index]->waitForExit(0s), 0);
-    EXPECT_LT(milliseconds(*frozenEnds[index] - hostGone),
-              milliseconds(kPeriod + load + kExitMargin))
-        << "the host's death on a frozen bus";
+  watch(frozen, hostGone + kPeriod + load + 20s);
+  kill(session->busProcessId(), SIGCONT);
+  for (Process* agent : frozen) {
+    SCOPED_TRACE("the host's death on a frozen bus");
+    expectEndedWithin(*agent, hostGone, kPeriod + load + kExitMargin);
   }
 
   // The flood: 10,000 signals a second, in bursts of 100, from a connection
   // of the test's own.
-  GError* error = nullptr;
-  const std::unique_ptr<GDBusConnection, decltype(&g_object_unref)> connection{
-      g_dbus_connection_new_for_address_sync(
-          busAddress().c_str(),
-          static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                            G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-          nullptr, nullptr, &error),
-      g_object_unref};
-  ASSERT_TRUE(connection) << error->message;
+  const auto connection = test_support::connectPeer(session->busAddress().c_str());
+  ASSERT_TRUE(connection);
   std::atomic<bool> flooding = true;
   std::thread flood{[&] {
     auto next = Clock::now();
@@ -245,13 +227,11 @@ TEST_F(HostWatchdogTest, NeitherAFrozenNorAFloodedBusHoldsTheExit) {
   kill(flooded.id(), SIGCONT);
   const auto signalled = Clock::now();
   kill(flooded.id(), SIGTERM);
-  const auto floodedEnd = endings({&flooded}, signalled + kPeriod + load + 20s)[0];
+  watch({&flooded}, signalled + kPeriod + load + 20s);
   flooding = false;
   flood.join();
-  ASSERT_TRUE(floodedEnd) << "the flooded agent did not end";
-  EXPECT_EQ(flooded.waitForExit(0s), 0);
-  EXPECT_LT(milliseconds(*floodedEnd - signalled), milliseconds(kPeriod + load + kExitMargin))
-      << "SIGTERM under a flood";
+  SCOPED_TRACE("SIGTERM under a flood");
+  expectEndedWithin(flooded, signalled, kPeriod + load + kExitMargin);
 }
 
 // A bus address that accepts the connection and never answers (a listening
@@ -271,7 +251,7 @@ TEST_F(HostWatchdogTest, StartUpGivesUpOnABusThatNeverAnswers) {
   Process& liveHost = startSleeper();
   Process& dyingHost = startSleeper();
   const auto environmentWith = [&](const Process& host) {
-    Strings variables = programEnvironment();
+    Strings variables = environment;
     std::erase_if(variables, [](const std::string& variable) {
       return variable.starts_with("DBUS_SESSION_BUS_ADDRESS=");
     });
@@ -291,18 +271,15 @@ TEST_F(HostWatchdogTest, StartUpGivesUpOnABusThatNeverAnswers) {
   const auto hostGone = Clock::now();
   kill(reference.id(), SIGTERM);
 
-  const auto ends = endings({&orphaned, &reference, &unanswered}, hostGone + 30s);
-  ASSERT_TRUE(ends[1]) << "SIGTERM did not end the reference agent";
-  const Clock::duration load = *ends[1] - hostGone;
-  std::printf("ending on SIGTERM took %lld ms\n", static_cast<long long>(milliseconds(load)));
-  ASSERT_TRUE(ends[0]) << "the agent outlived its host";
-  EXPECT_EQ(orphaned.waitForExit(0s), 0);
-  EXPECT_LT(milliseconds(*ends[0] - hostGone), milliseconds(kPeriod + load + kExitMargin));
-  EXPECT_EQ(readFile(home + "/orphaned.err"), "");
-
-  ASSERT_TRUE(ends[2]) << "the agent waited for the bus";
-  EXPECT_EQ(unanswered.waitForExit(0s), 1);
-  EXPECT_LT(milliseconds(*ends[2] - unanswered.startTime()), milliseconds(5s + load + kExitMargin));
+  watch({&orphaned, &reference, &unanswered}, hostGone + 30s);
+  const Clock::duration load = sigtermTook({&reference}, hostGone);
+  {
+    SCOPED_TRACE("the agent whose host went");
+    expectEndedWithin(orphaned, hostGone, kPeriod + load + kExitMargin);
+    EXPECT_EQ(readFile(home + "/orphaned.err"), "");
+  }
+  SCOPED_TRACE("the agent that waited for the bus");
+  expectEndedWithin(unanswered, unanswered.startTime(), 5s + load + kExitMargin, 1);
   EXPECT_EQ(readFile(home + "/unanswered.err"),
             "sleep-status-agent: cannot connect to the session bus\n");
   close(listening);

@@ -49,15 +49,11 @@ TEST_F(ToolsTest, HostSimWritesTheFileTheAgentsReadWhenTheConfigHomeIsRelative) 
 // Once both items are up (the network item registers when its menu is
 // exported), as at a logout.
 TEST_F(ToolsTest, BothAgentsEndWithStatusZeroWhenTheSessionBusGoesAway) {
-  Process& watch = start({kTrayView, "watch"});
-  const std::string host = std::to_string(startSleeper().id());
-  Process& network = startAgent(kNetworkAgent, host);
-  Process& sleep = startAgent(kSleepAgent, host);
-  ASSERT_TRUE(waitForItems(watch, {kNetworkAgentId, kSleepAgentId}, 10s));
-  stopBus();
+  const auto shown = startBothShown();
+  session->stopBus();
   // The fixture requires an empty standard error: no sanitizer report.
-  EXPECT_EQ(network.waitForExit(3s), 0);
-  EXPECT_EQ(sleep.waitForExit(3s), 0);
+  EXPECT_EQ(shown.network.waitForExit(3s), 0);
+  EXPECT_EQ(shown.sleep.waitForExit(3s), 0);
 }
 
 }  // namespace

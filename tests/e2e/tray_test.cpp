@@ -53,11 +53,7 @@ TEST_F(TrayTest, EachClickPostsItsRequestToTheHostOrNothingAndQuitEndsTheNetwork
 }
 
 TEST_F(TrayTest, BothItemsComeBackWithinASecondWhenTheTrayRestarts) {
-  Process& first = start({kTrayView, "watch"});
-  const std::string host = std::to_string(startSleeper().id());
-  startAgent(kNetworkAgent, host);
-  startAgent(kSleepAgent, host);
-  ASSERT_TRUE(waitForItems(first, {kNetworkAgentId, kSleepAgentId}, 10s));
+  Process& first = startBothShown().watch;
   kill(first.id(), SIGKILL);
   ASSERT_TRUE(first.waitForExit(5s));
   EXPECT_TRUE(waitForItems(start({kTrayView, "watch"}), {kNetworkAgentId, kSleepAgentId}, 1s));
@@ -67,18 +63,14 @@ TEST_F(TrayTest, BothItemsComeBackWithinASecondWhenTheTrayRestarts) {
 // and fontconfig's warning about LC_CTYPE=UTF-8 (a locale name it refuses)
 // would be written into the bus stream, which makes the bus drop the agent.
 TEST_F(TrayTest, AgentsStartedWithClosedStandardDescriptorsKeepTheirItems) {
-  Process& watch = start({kTrayView, "watch"});
-  const std::string host = std::to_string(startSleeper().id());
-  const Strings closedDescriptors = {"env", "LC_CTYPE=UTF-8", "sh", "-c",
-                                     "exec \"$0\" <&- >&- 2>&-"};
-  Process& network = startAgent(kNetworkAgent, host, closedDescriptors);
-  Process& sleep = startAgent(kSleepAgent, host, closedDescriptors);
-  ASSERT_TRUE(waitForItems(watch, {kNetworkAgentId, kSleepAgentId}, 10s));
+  const auto shown =
+      startBothShown({"env", "LC_CTYPE=UTF-8", "sh", "-c", "exec \"$0\" <&- >&- 2>&-"});
   // A few refreshes, each drawing the picture again.
-  EXPECT_FALSE(watch.next([](const std::string& line) { return line.starts_with("gone "); }, 3s))
+  EXPECT_FALSE(
+      shown.watch.next([](const std::string& line) { return line.starts_with("gone "); }, 3s))
       << "an item went";
-  EXPECT_FALSE(network.waitForExit(0s)) << "the network agent ended";
-  EXPECT_FALSE(sleep.waitForExit(0s)) << "the sleep agent ended";
+  EXPECT_FALSE(shown.network.waitForExit(0s)) << "the network agent ended";
+  EXPECT_FALSE(shown.sleep.waitForExit(0s)) << "the sleep agent ended";
 }
 
 TEST_F(TrayTest, TheShapeIsDecidedAgainForEachTrayHostProgram) {

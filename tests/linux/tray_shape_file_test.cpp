@@ -167,26 +167,11 @@ class FifoRescue {
   std::thread rescuer;
 };
 
-// Root reads every file: this thread's file access is checked as nobody's
-// while the object lives (the bus's threads keep their rights).
-class ReadingAsNobody {
- public:
-  ReadingAsNobody() {
-    if (geteuid() == 0) setfsuid(65534);
-  }
-  ~ReadingAsNobody() {
-    if (geteuid() == 0) setfsuid(0);
-  }
-  // Root's rights again while it lives, inside a ReadingAsNobody.
-  struct Undone {
-    Undone() {
-      if (geteuid() == 0) setfsuid(0);
-    }
-    ~Undone() {
-      if (geteuid() == 0) setfsuid(65534);
-    }
-  };
-};
+// Root reads every file: while the readers read, this thread's file access is
+// checked as nobody's (the bus's threads keep their rights).
+void checkFileAccessAs(uid_t user) {
+  if (geteuid() == 0) setfsuid(user);
+}
 
 // What a user may leave where the options file or the shape file belongs. No
 // row may block the reading thread, none is read as options, and a file made
@@ -243,29 +228,29 @@ TEST(UserFilesTest, BothReadersGiveTheDefaultForAHostileFileAndSeeItMadeReadable
       optionsRescue.emplace(options);
       shapeRescue.emplace(shape);
     }
-    {
-      const ReadingAsNobody nobody;
-      KeyFileUserDefaults defaults{options.string()};
-      EXPECT_FALSE(defaults.hasObject("shown"));
-      EXPECT_EQ(shapeFile.shape(), std::nullopt);
-      if (row.fifo) {
-        EXPECT_FALSE(optionsRescue->rescued) << "the options reader blocked";
-        EXPECT_FALSE(shapeRescue->rescued) << "the shape reader blocked";
-      }
-      if (!row.madeReadable) continue;
+    // No assertion may leave this stretch early.
+    checkFileAccessAs(65534);
+    KeyFileUserDefaults defaults{options.string()};
+    EXPECT_FALSE(defaults.hasObject("shown"));
+    EXPECT_EQ(shapeFile.shape(), std::nullopt);
+    if (row.fifo) {
+      EXPECT_FALSE(optionsRescue->rescued) << "the options reader blocked";
+      EXPECT_FALSE(shapeRescue->rescued) << "the shape reader blocked";
+    }
+    if (row.madeReadable) {
       spinUntil([] { return false; }, 50ms);
       const int before = changes;
-      {
-        const ReadingAsNobody::Undone root;
-        chmod(options.c_str(), 0644);
-        chmod(shape.c_str(), 0644);
-      }
+      checkFileAccessAs(0);
+      chmod(options.c_str(), 0644);
+      chmod(shape.c_str(), 0644);
+      checkFileAccessAs(65534);
       defaults.synchronize();
       EXPECT_TRUE(defaults.boolForKey("shown")) << "options made readable";
       EXPECT_TRUE(
           spinUntil([&] { return changes > before && shapeFile.shape() == TrayShape::wide; }, 2s))
           << "shape made readable";
     }
+    checkFileAccessAs(0);
   }
 }
 
