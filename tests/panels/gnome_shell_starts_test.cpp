@@ -37,14 +37,14 @@ TEST_F(GnomeShellStartsTest, BothItemsRegisterAndStayInEveryStartOfTheShell) {
       if (start == 2) kill(-panel->id(), SIGTERM);
       ASSERT_TRUE(panel->waitForExit(10s));
       shell.reset();
-      shell = std::make_unique<Process>(setup.command, programEnvironment());
+      shell = std::make_unique<Process>(setup.command, environment);
       Process wait{
           {"gdbus", "wait", "--session", "--timeout", "60", "org.kde.StatusNotifierWatcher"},
-          programEnvironment()};
+          environment};
       ASSERT_EQ(wait.waitForExit(65s), 0) << "the shell's watcher never came";
     }
     Process watcher{{"gdbus", "monitor", "--session", "--dest", "org.kde.StatusNotifierWatcher"},
-                    programEnvironment()};
+                    environment};
     // The monitor is listening once it has printed its first line.
     ASSERT_TRUE(watcher.next([](const std::string&) { return true; }, 10s));
     Process& network = startAgent(kNetworkAgent, host);

@@ -92,10 +92,14 @@ void PanelFixture::startPanel(const PanelSetup& setup) {
         displayServer->next([](const std::string& line) { return !line.empty(); }, 20s);
     ASSERT_TRUE(number) << "Xvfb did not start";
     display = ":" + *number;
-  } else {
-    busForEveryone = true;
   }
-  AgentFixture::SetUp();
+  // The display reaches the bus and every program; under sway the bus is
+  // one any user may join.
+  session =
+      std::make_unique<test_support::PrivateSession>(display, server == PanelSetup::Server::sway);
+  ASSERT_TRUE(session->started()) << "the private dbus-daemon did not start";
+  home = session->home();
+  environment = session->environment();
   for (const auto& [path, contents] : setup.files) writeFile(path, contents);
   if (server == PanelSetup::Server::x11) {
     panel = &start(setup.command);
@@ -106,7 +110,7 @@ void PanelFixture::startPanel(const PanelSetup& setup) {
   if (setup.startSeconds > 20) {
     Process wait{{"gdbus", "wait", "--session", "--timeout", std::to_string(setup.startSeconds),
                   "org.kde.StatusNotifierWatcher"},
-                 programEnvironment()};
+                 environment};
     wait.waitForExit(std::chrono::seconds{setup.startSeconds + 5});
   }
   ASSERT_TRUE(waitForBusNames({"org.kde.StatusNotifierWatcher"}))
@@ -128,7 +132,7 @@ std::optional<std::string> PanelFixture::startSway(const PanelSetup& setup) {
   writeFile("config/sway/config", "output HEADLESS-1 resolution " + setup.screen +
                                       "\nbar {\n  swaybar_command " + setup.command.front() +
                                       "\n}\n");
-  Strings variables = programEnvironment();
+  Strings variables = environment;
   std::erase_if(variables, [](const std::string& variable) {
     return variable.starts_with("HOME=") || variable.starts_with("XDG_RUNTIME_DIR=");
   });

@@ -78,6 +78,8 @@ class PanelFixture : public AgentFixture {
 
   PanelSetup::Server server = PanelSetup::Server::x11;
   std::unique_ptr<Process> displayServer;
+  // Xvfb's display (":N"); empty under sway.
+  std::string display;
   // Under sway: its runtime folder and the Wayland socket's name.
   std::string runtime;
   std::string waylandDisplay;

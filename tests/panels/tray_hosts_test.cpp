@@ -202,21 +202,13 @@ int inkColumns(const Image& shot, const Box& box) {
   return label ? label->inkColumns : 0;
 }
 
-// The runs of rows in the box, at least kEntryRowHeight high, that hold ink
-// against its bottom left pixel's colour: the text rows of a menu's entries.
+// The runs of text rows in the box at least kEntryRowHeight high: a menu's
+// entries.
 int textRowsIn(const Image& shot, const Box& box) {
-  const Rgb background = shot.at(box.left, box.bottom - 1);
-  int rows = 0;
-  int run = 0;
-  for (int y = box.top; y < box.bottom; ++y) {
-    bool ink = false;
-    for (int x = box.left; x < box.right && !ink; ++x) {
-      ink = contrastRatio(shot.at(x, y), background) >= kInkContrast;
-    }
-    run = ink ? run + 1 : 0;
-    if (run == kEntryRowHeight) ++rows;
-  }
-  return rows;
+  const auto label = measureLabel(shot, box);
+  return label ? static_cast<int>(std::ranges::count_if(
+                     label->textRows, [](int height) { return height >= kEntryRowHeight; }))
+               : 0;
 }
 
 Box boxOf(const Box& box) { return box; }

@@ -133,12 +133,19 @@ std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
   int first = -1;
   int last = -1;
   for (int y = box.top; y < box.bottom; ++y) {
+    const int previous = last;
     for (int x = box.left; x < box.right; ++x) {
       if (contrastRatio(shot.at(x, y), measure.background) < kInkContrast) continue;
       ++inks[shot.at(x, y)];
       inkColumns[x - box.left] = true;
       if (first < 0) first = y;
       last = y;
+    }
+    if (last != y) continue;
+    if (!measure.textRows.empty() && previous == y - 1) {
+      ++measure.textRows.back();
+    } else {
+      measure.textRows.push_back(1);
     }
   }
   if (inks.empty()) return std::nullopt;

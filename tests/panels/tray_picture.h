@@ -53,6 +53,8 @@ struct LabelMeasure {
   int glyphHeight = 0;
   // The columns that hold text.
   int inkColumns = 0;
+  // The heights of the runs of rows that hold text, top to bottom.
+  std::vector<int> textRows;
 };
 
 // The text within the box; absent when none stands out.
