@@ -11,7 +11,7 @@ constexpr const char* kBusPath = "/org/freedesktop/DBus";
 constexpr const char* kWatcherPath = "/StatusNotifierWatcher";
 constexpr const char* kWatcherInterface = "org.kde.StatusNotifierWatcher";
 constexpr const char* kDefaultItemPath = "/StatusNotifierItem";
-// RequestName's flag and answers (D-Bus specification).
+// RequestName's flag and answers, as the D-Bus protocol numbers them.
 constexpr guint32 kDoNotQueue = 4;
 constexpr guint32 kPrimaryOwner = 1;
 constexpr guint32 kAlreadyOwner = 4;
