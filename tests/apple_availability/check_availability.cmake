@@ -9,32 +9,10 @@
 #       case 0 of the file must parse, case 1 must fail with "'to_chars' is
 #       unavailable", case 2 with a warning made an error.
 
-function(parse_file file flags result_var output_var)
-  execute_process(
-    COMMAND ${COMPILER} @${RESPONSE_FILE} ${flags} ${file}
-    RESULT_VARIABLE result
-    OUTPUT_VARIABLE output
-    ERROR_VARIABLE output)
-  set(${result_var} ${result} PARENT_SCOPE)
-  set(${output_var} "${output}" PARENT_SCOPE)
-endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/../support/compiler_cases.cmake)
 
 if(DEFINED BROKEN_FILE)
-  parse_file(${BROKEN_FILE} -DVELMORA_BROKEN_CASE=0 result output)
-  if(NOT result EQUAL 0)
-    message(FATAL_ERROR "the sound case does not parse, so no failure would prove anything:\n${output}")
-  endif()
-  foreach(entry "1|'to_chars' is unavailable" "2|-Werror,-Wunused-variable")
-    string(FIND "${entry}" "|" bar)
-    string(SUBSTRING "${entry}" 0 ${bar} case)
-    math(EXPR start "${bar} + 1")
-    string(SUBSTRING "${entry}" ${start} -1 diagnostic)
-    parse_file(${BROKEN_FILE} -DVELMORA_BROKEN_CASE=${case} result output)
-    if(result EQUAL 0 OR NOT output MATCHES "${diagnostic}")
-      message(FATAL_ERROR "case ${case} did not fail with \"${diagnostic}\":\n${output}")
-    endif()
-    message(STATUS "case ${case} failed as it must: ${diagnostic}")
-  endforeach()
+  expect_broken_cases(${BROKEN_FILE} "1|'to_chars' is unavailable" "2|-Werror,-Wunused-variable")
   return()
 endif()
 
@@ -98,7 +76,7 @@ foreach(first RANGE 0 ${last_file} 2)
   foreach(n IN LISTS pair)
     list(POP_FRONT results result)
     if(NOT result EQUAL 0)
-      parse_file(${file_${n}} "${flags_${n}}" result output)
+      run_compiler(${file_${n}} "${flags_${n}}" result output)
       message("FAILED: ${file_${n}}\n${output}")
       set(failed 1)
     endif()
