@@ -3,12 +3,23 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <utility>
 
 namespace platform::linuxdesktop {
 namespace {
 
 constexpr gint64 kMicrosecondsPerMillisecond = 1000;
+
+// Timers started this close after the last grid's start join that grid.
+// Starting two timers back to back can straddle a millisecond (or be
+// preempted for a few), and a grid of their own would then never share a
+// wakeup with the first.
+constexpr gint64 kSharedGridWindowMicroseconds = 50 * kMicrosecondsPerMillisecond;
+
+// The start of the grid the last new timer took. Timers live on the thread
+// that runs the default main context.
+thread_local std::optional<gint64> lastGridStart;
 
 // A source that only dispatches once its ready time has come.
 gboolean dispatchCallback(GSource*, GSourceFunc callback, gpointer data) {
@@ -27,10 +38,12 @@ std::shared_ptr<GLibTimer> GLibTimer::start(std::chrono::milliseconds interval,
   const auto clamped = std::chrono::milliseconds{
       std::clamp<std::int64_t>(interval.count(), 0, std::numeric_limits<guint>::max())};
   auto timer = std::make_shared<GLibTimer>(std::move(callback), clamped);
-  // Timers started within the same millisecond share their grid.
   const gint64 now = g_get_monotonic_time();
-  timer->startedAt = (now + kMicrosecondsPerMillisecond - 1) / kMicrosecondsPerMillisecond *
-                     kMicrosecondsPerMillisecond;
+  if (!lastGridStart || now - *lastGridStart > kSharedGridWindowMicroseconds) {
+    lastGridStart = (now + kMicrosecondsPerMillisecond - 1) / kMicrosecondsPerMillisecond *
+                    kMicrosecondsPerMillisecond;
+  }
+  timer->startedAt = *lastGridStart;
   GSource* const tick = g_source_new(&tickFunctions, sizeof(GSource));
   g_source_set_priority(tick, G_PRIORITY_DEFAULT);
   g_source_set_ready_time(tick, timer->nextTickAfter(now));

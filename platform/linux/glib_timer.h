@@ -15,10 +15,12 @@ namespace platform::linuxdesktop {
 //
 // Ticks keep to a fixed grid: the n-th is due n intervals after the start,
 // taken to the next whole millisecond, however late the ones before it ran;
-// a tick missed altogether is skipped. So timers started together whose
-// intervals are multiples of one another (the refresh every second, the
-// watchdog every two) fire in the same main-loop turn, with one wakeup, for
-// as long as they run, and none fires sooner than its interval.
+// a tick missed altogether is skipped. A timer started within 50 ms after
+// another takes that one's start as its own. So timers started together
+// whose intervals are multiples of one another (the refresh every second,
+// the watchdog every two) fire in the same main-loop turn, with one wakeup,
+// for as long as they run; none fires sooner than its interval after the
+// first of them started, the later ones at most 50 ms sooner after their own.
 class GLibTimer : public platform::Timer, public std::enable_shared_from_this<GLibTimer> {
  public:
   // Made through start(): the source must be able to reference the timer.

@@ -73,8 +73,9 @@ TEST(GLibRunLoopTest, RepeatingTimerFiresUntilInvalidatedAndThenReleasesItsCallb
 // The refresh every second and the watchdog every two, scaled down: ticks
 // keep to their grid, so every tick of the slower timer comes in the same
 // main-loop turn (the same loop time) as one of the faster, and neither
-// comes sooner than its interval after the start. Each next tick is due a
-// whole number of intervals after the first, however late a tick ran.
+// comes sooner than its interval after the start, even when the second was
+// started a few milliseconds after the first. Each next tick is due a whole
+// number of intervals after the first, however late a tick ran.
 TEST(GLibRunLoopTest, TimersStartedTogetherTickInTheSameTurnAndNeverEarly) {
   GLibRunLoop loop;
   std::vector<gint64> fast;
@@ -86,6 +87,7 @@ TEST(GLibRunLoopTest, TimersStartedTogetherTickInTheSameTurnAndNeverEarly) {
     fast.push_back(turnTime());
     due.push_back(g_source_get_ready_time(g_main_current_source()));
   });
+  g_usleep(3000);
   const auto slowTimer = loop.scheduleRepeatingTimer(0.04, [&] { slow.push_back(turnTime()); });
   ASSERT_TRUE(spinUntil([&] { return slow.size() >= 10; }));
   fastTimer->invalidate();
