@@ -21,11 +21,13 @@
 
 #include "platform/linux/key_file_user_defaults.h"
 #include "platform/linux/user_file.h"
-#include "tests/linux/test_bus.h"
+#include "tests/support/gdbus.h"
 #include "tests/support/temp_dir.h"
 
 namespace platform::linuxdesktop::testing {
 namespace {
+
+using namespace test_support;
 
 namespace fs = std::filesystem;
 

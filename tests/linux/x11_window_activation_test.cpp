@@ -11,11 +11,13 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include "tests/linux/test_bus.h"
+#include "platform/linux/glib_handles.h"
 #include "tests/support/process.h"
 
 namespace platform::linuxdesktop::testing {
 namespace {
+
+using namespace test_support;
 
 // A headless X server of its own, with the test acting as its window manager.
 class X11WindowActivationTest : public ::testing::Test {
@@ -23,9 +25,8 @@ class X11WindowActivationTest : public ::testing::Test {
   void SetUp() override {
     const GCharPtr xvfb{g_find_program_in_path("Xvfb")};
     if (!xvfb) GTEST_SKIP() << "Xvfb is not installed";
-    server = std::make_unique<test_support::Process>(
-        test_support::Strings{xvfb.get(), "-displayfd", "1", "-nolisten", "tcp"},
-        test_support::Strings{std::string{"PATH="} + std::getenv("PATH")});
+    server = std::make_unique<Process>(Strings{xvfb.get(), "-displayfd", "1", "-nolisten", "tcp"},
+                                       Strings{std::string{"PATH="} + std::getenv("PATH")});
     const auto number = server->next([](const std::string& line) { return !line.empty(); }, 5s);
     ASSERT_TRUE(number) << "Xvfb gave no display";
     setenv("DISPLAY", (":" + *number).c_str(), 1);
@@ -73,7 +74,7 @@ class X11WindowActivationTest : public ::testing::Test {
     return windows;
   }
 
-  std::unique_ptr<test_support::Process> server;
+  std::unique_ptr<Process> server;
   xcb_connection_t* connection = nullptr;
   xcb_window_t root = XCB_WINDOW_NONE;
 };
