@@ -1,4 +1,4 @@
-#include "platform/linux/x11_window_activation.h"
+#include "platform/linux/linux_running_applications.h"
 
 #include <unistd.h>
 
@@ -37,7 +37,6 @@ class X11WindowActivationTest : public ::testing::Test {
 
   void TearDown() override {
     if (connection) xcb_disconnect(connection);
-    server.reset();
     unsetenv("DISPLAY");
   }
 
@@ -79,24 +78,28 @@ class X11WindowActivationTest : public ::testing::Test {
   xcb_window_t root = XCB_WINDOW_NONE;
 };
 
+// Through the running application the host request activates.
 TEST_F(X11WindowActivationTest, ActivatesTheListedWindowsOfTheProcessOnly) {
+  LinuxRunningApplications applications;
+  EXPECT_EQ(applications.find(2147483647), nullptr);
+  const auto self = applications.find(getpid());
+  ASSERT_TRUE(self);
   const auto pid = static_cast<std::uint32_t>(getpid());
   const xcb_window_t clients[] = {window(pid), window(pid + 1), window(pid)};
   const std::uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
   xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &redirect);
   const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
   atom("_NET_ACTIVE_WINDOW");
-  EXPECT_EQ(activateWindowsOf(getpid()), 0) << "without a client list";
+  self->activate(0);
   xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, clientList, XCB_ATOM_WINDOW, 32, 3,
                       clients);
-  EXPECT_TRUE(activationRequests().empty());
-  EXPECT_EQ(activateWindowsOf(getpid()), 2);
+  EXPECT_TRUE(activationRequests().empty()) << "without a client list";
+  self->activate(0);
   EXPECT_EQ(activationRequests(), (std::set<xcb_window_t>{clients[0], clients[2]}));
-  EXPECT_EQ(activateWindowsOf(4194305), 0);
   unsetenv("DISPLAY");
-  EXPECT_EQ(activateWindowsOf(getpid()), 0);
+  self->activate(0);
   setenv("DISPLAY", ":-1", 1);
-  EXPECT_EQ(activateWindowsOf(getpid()), 0);
+  self->activate(0);
   EXPECT_TRUE(activationRequests().empty());
 }
 
