@@ -6,16 +6,13 @@
 #include <cstring>
 #include <optional>
 #include <string>
-#include <tuple>
-#include <utility>
 #include <vector>
-
-#include "network_agent/sampling/network_speed_sampler.h"
 
 namespace platform::darwin {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+using Strings = std::vector<std::string>;
 
 constexpr std::uint8_t kInterfaceInfo2 = 0x12;
 constexpr std::uint8_t kNewMulticastAddress2 = 0x13;
@@ -53,6 +50,17 @@ Bytes interfaceMessage(const std::string& name, std::int32_t flags, std::uint64_
   return message;
 }
 
+// en5's message with an address of `length` bytes before the link-level one,
+// announced by its bit, taking `taken` bytes with its padding.
+Bytes afterDestination(std::uint8_t length, std::size_t taken) {
+  Bytes message = interfaceMessage("en5", kUp, 1, 1);
+  message.insert(message.begin() + 160, taken, 0);
+  message[160] = length;
+  put<std::int32_t>(message, 4, kDestinationAddressBit | kInterfaceAddressBit);
+  setLength(message);
+  return message;
+}
+
 Bytes multicastMessage() {
   Bytes message(28);
   message[2] = 5;
@@ -67,113 +75,69 @@ Bytes joined(const std::vector<Bytes>& messages) {
   return buffer;
 }
 
-std::optional<std::vector<InterfaceEntry>> walk(const Bytes& buffer) {
-  // Copied to a buffer of exactly that size, so that the sanitizer catches
-  // any read past its end.
-  const Bytes exact(buffer);
-  return interfacesFromRoutingMessages(exact);
+// The first `size` bytes of a buffer, with the byte at `offset` set to `value`.
+Bytes edited(const Bytes& buffer, std::size_t size, std::size_t offset, std::uint8_t value) {
+  Bytes result(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(size));
+  result[offset] = value;
+  return result;
 }
 
-TEST(RoutingMessagesTest, ReadsEveryInterfaceWithItsCountersWholeAndSkipsOtherMessages) {
+// Each entry as "name up|down [loopback] received/sent", "?" without a name.
+Strings described(const std::vector<InterfaceEntry>& entries) {
+  Strings lines;
+  for (const InterfaceEntry& entry : entries) {
+    EXPECT_TRUE(entry.linkLevel && entry.hasStatistics);
+    EXPECT_EQ(entry.counterWidth, CounterWidth::bits32) << "XNU cuts them to 32 bits";
+    lines.push_back(entry.name.value_or("?") + (entry.up ? " up " : " down ") +
+                    (entry.loopback ? "loopback " : "") + std::to_string(entry.receivedBytes) +
+                    "/" + std::to_string(entry.sentBytes));
+  }
+  return lines;
+}
+
+TEST(RoutingMessagesTest, ReadsEachInterfaceMessageAndRejectsABufferThatCannotBeTrustedWhole) {
   constexpr std::uint64_t kBeyond32Bits = 5'000'000'000;
-  const Bytes buffer = joined({
-      interfaceMessage("lo0", kUp | kLoopback, 7, 7),
-      multicastMessage(),
-      interfaceMessage("en0", kUp, kBeyond32Bits, 3'000),
-      interfaceMessage("en1", 0, 11, 12),
-      interfaceMessage("lo9", kUp, 13, 14),
-      interfaceMessage("utun3", kUp, 20, kBeyond32Bits + 1),
-  });
-
-  const auto entries = walk(buffer);
-
-  ASSERT_TRUE(entries.has_value());
-  ASSERT_EQ(entries->size(), 5u);
-  EXPECT_EQ((*entries)[0].name, "lo0");
-  EXPECT_TRUE((*entries)[0].loopback);
-  EXPECT_EQ((*entries)[1].name, "en0");
-  EXPECT_TRUE((*entries)[1].up && (*entries)[1].linkLevel && (*entries)[1].hasStatistics);
-  EXPECT_FALSE((*entries)[1].loopback);
-  EXPECT_EQ((*entries)[1].receivedBytes, kBeyond32Bits);
-  EXPECT_EQ((*entries)[1].sentBytes, 3'000u);
-  EXPECT_EQ((*entries)[1].counterWidth, CounterWidth::bits32) << "XNU cuts them to 32 bits";
-  EXPECT_FALSE((*entries)[2].up);
-  // The sampler's own selection leaves loopback, down and "lo" names out.
-  const auto totals = agent::NetworkSpeedSampler::countedTotals(*entries);
-  EXPECT_EQ(totals.receivedBytes, kBeyond32Bits + 20);
-  EXPECT_EQ(totals.sentBytes, kBeyond32Bits + 1 + 3'000);
-}
-
-TEST(RoutingMessagesTest, FindsTheNameAfterEarlierAddressesAndLeavesItAbsentWhenItDoesNotFit) {
-  // An address of `length` bytes before the link-level one, announced by its
-  // bit, taking `taken` bytes with its padding.
-  auto afterDestination = [](std::uint8_t length, std::size_t taken) {
-    Bytes message = interfaceMessage("en5", kUp, 1, 1);
-    message.insert(message.begin() + 160, taken, 0);
-    message[160] = length;
-    put<std::int32_t>(message, 4, kDestinationAddressBit | kInterfaceAddressBit);
-    setLength(message);
-    return message;
+  const Bytes en0 = interfaceMessage("en0", kUp, 1, 1);  // 180 bytes
+  const struct {
+    const char* what;
+    Bytes buffer;
+    std::optional<Strings> entries;  // none when the buffer is rejected
+  } cases[] = {
+      {"counters whole, other messages skipped",
+       joined({interfaceMessage("lo0", kUp | kLoopback, 7, 7), multicastMessage(),
+               interfaceMessage("en0", kUp, kBeyond32Bits, 3'000),
+               interfaceMessage("en1", 0, 11, 12),
+               interfaceMessage("utun3", kUp, 20, kBeyond32Bits + 1)}),
+       Strings{"lo0 up loopback 7/7", "en0 up 5000000000/3000", "en1 down 11/12",
+               "utun3 up 20/5000000001"}},
+      {"no messages", {}, Strings{}},
+      {"name after a destination address", afterDestination(16, 16), Strings{"en5 up 1/1"}},
+      {"name after one padded to 4 bytes", afterDestination(6, 8), Strings{"en5 up 1/1"}},
+      {"name after an empty one, which takes 4 bytes", afterDestination(0, 4),
+       Strings{"en5 up 1/1"}},
+      {"no link-level address announced", edited(en0, 180, 4, 0), Strings{"? up 1/1"}},
+      {"an address of another family", edited(en0, 180, 161, 2), Strings{"? up 1/1"}},
+      {"a name longer than its address", edited(en0, 180, 165, 200), Strings{"? up 1/1"}},
+      {"an address longer than its message", edited(en0, 180, 160, 250), Strings{"? up 1/1"}},
+      {"no address after the fixed part", edited(en0, 160, 0, 160), Strings{"? up 1/1"}},
+      {"a message cut off by the buffer's end", edited(joined({en0, en0}), 280, 0, 180),
+       std::nullopt},
+      {"a message length of zero", joined({en0, edited(multicastMessage(), 28, 0, 0)}),
+       std::nullopt},
+      {"an interface message shorter than its fixed part", edited(en0, 120, 0, 120), std::nullopt},
+      {"an interface message of another version", edited(en0, 180, 2, 4), std::nullopt},
+      {"fewer bytes left than a message head", joined({en0, {0x01, 0x00, 0x05}}), std::nullopt},
   };
-
-  Bytes noAddressBit = interfaceMessage("en0", kUp, 1, 1);
-  put<std::int32_t>(noAddressBit, 4, 0);
-  Bytes notLinkLevel = interfaceMessage("en0", kUp, 1, 1);
-  notLinkLevel[161] = 2;
-  Bytes nameBeyondAddress = interfaceMessage("en0", kUp, 1, 1);
-  nameBeyondAddress[165] = 200;
-  Bytes addressBeyondMessage = interfaceMessage("en0", kUp, 1, 1);
-  addressBeyondMessage[160] = 250;
-  Bytes headerOnly = interfaceMessage("en0", kUp, 1, 1);
-  headerOnly.resize(160);
-  setLength(headerOnly);
-
-  const std::vector<std::tuple<const char*, Bytes, std::optional<std::string>>> cases = {
-      {"after a destination address", afterDestination(16, 16), "en5"},
-      {"after one padded to 4 bytes", afterDestination(6, 8), "en5"},
-      {"after an empty one, which takes 4 bytes", afterDestination(0, 4), "en5"},
-      {"no link-level address announced", noAddressBit, std::nullopt},
-      {"an address of another family", notLinkLevel, std::nullopt},
-      {"a name longer than its address", nameBeyondAddress, std::nullopt},
-      {"an address longer than its message", addressBeyondMessage, std::nullopt},
-      {"no address after the fixed part", headerOnly, std::nullopt},
-  };
-  for (const auto& [what, message, name] : cases) {
-    SCOPED_TRACE(what);
-    const auto entries = walk(message);
-    ASSERT_TRUE(entries.has_value());
-    ASSERT_EQ(entries->size(), 1u);
-    EXPECT_EQ((*entries)[0].name, name);
-    EXPECT_EQ((*entries)[0].receivedBytes, 1u);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    // A copy of exactly the buffer's size, so that the sanitizer catches any
+    // read past its end.
+    const Bytes exact(c.buffer);
+    const auto entries = interfacesFromRoutingMessages(exact);
+    ASSERT_EQ(entries.has_value(), c.entries.has_value());
+    if (!entries) continue;
+    EXPECT_EQ(described(*entries), *c.entries);
   }
-}
-
-TEST(RoutingMessagesTest, RejectsABufferThatCannotBeTrustedWholeWithoutReadingPastIt) {
-  const Bytes good = interfaceMessage("en0", kUp, 1, 1);
-  Bytes truncated = joined({good, good});
-  truncated.resize(good.size() + 100);
-  Bytes zeroLength = joined({good, multicastMessage()});
-  put<std::uint16_t>(zeroLength, good.size(), 0);
-  Bytes shortInterface = good;
-  shortInterface.resize(120);
-  setLength(shortInterface);
-  Bytes otherVersion = good;
-  otherVersion[2] = 4;
-  Bytes strayBytes = good;
-  strayBytes.insert(strayBytes.end(), {0x01, 0x00, 0x05});
-  for (const auto& [what, buffer] : std::vector<std::pair<const char*, Bytes>>{
-           {"a message cut off by the buffer's end", truncated},
-           {"a message length of zero", zeroLength},
-           {"an interface message shorter than its fixed part", shortInterface},
-           {"an interface message of another version", otherVersion},
-           {"fewer bytes left than a message head", strayBytes},
-       }) {
-    SCOPED_TRACE(what);
-    EXPECT_FALSE(walk(buffer).has_value());
-  }
-  const auto empty = walk({});
-  ASSERT_TRUE(empty.has_value());
-  EXPECT_TRUE(empty->empty());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -41,81 +42,66 @@ long residentKiB(pid_t pid) {
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
+// The methods the agents' objects have, with the arguments each takes.
+struct Method {
+  const char* path;
+  const char* interfaceName;
+  const char* name;
+  const char* arguments;
+};
+constexpr Method kMethods[] = {
+    {kItemPath, kItemInterface, "Activate", "(ii)"},
+    {kItemPath, kItemInterface, "ContextMenu", "(ii)"},
+    {kItemPath, kItemInterface, "SecondaryActivate", "(ii)"},
+    {kItemPath, kItemInterface, "Scroll", "(is)"},
+    {kItemPath, kPropertiesInterface, "Get", "(ss)"},
+    {kItemPath, kPropertiesInterface, "GetAll", "(s)"},
+    {kItemPath, kPropertiesInterface, "Set", "(ssv)"},
+    {kMenuPath, kPropertiesInterface, "Get", "(ss)"},
+    {kMenuPath, kMenuInterface, "Event", "(isvu)"},
+    {kMenuPath, kMenuInterface, "EventGroup", "(a(isvu))"},
+    {kMenuPath, kMenuInterface, "GetLayout", "(iias)"},
+    {kMenuPath, kMenuInterface, "GetProperty", "(is)"},
+    {kMenuPath, kMenuInterface, "AboutToShow", "(i)"},
+    {kMenuPath, kMenuInterface, "AboutToShowGroup", "(ai)"},
+    {kMenuPath, kMenuInterface, "GetGroupProperties", "(aias)"},
+    {"/", "org.freedesktop.DBus.Introspectable", "Introspect", "()"},
+    {kMenuPath, "org.freedesktop.DBus.Peer", "Ping", "()"},
+};
+
+// The types a value of any type is drawn from.
+constexpr const char* kTypes[] = {"s", "i",  "u",  "b",  "d", "x",
+                                  "o", "ay", "ai", "as", "v", "a{sv}"};
+
 // Random calls and values of every shape, from a fixed seed so that a
-// failure can be replayed. Some values are read back, as the fuzz targets
-// read their input, from another value's bytes with a few of them flipped.
+// failure can be replayed: the methods above with arguments of their types
+// or of any, on their paths or others, and methods nobody has. Some values
+// are read back, as the fuzz targets read their input, from another value's
+// bytes with a few of them flipped.
 class Abuse {
  public:
   struct Call {
     std::string path;
     std::string interfaceName;
     std::string method;
-    GVariant* arguments = nullptr;  // floating, or null for none
+    GVariant* arguments = nullptr;  // floating
   };
 
   Call next() {
-    switch (pick(13)) {
-      case 0:  // a click, scroll or other item method with plausible arguments
-        if (pick(4) == 0) return item("Scroll", g_variant_new("(is)", number(), text(40).c_str()));
-        return item(oneOf({"Activate", "ContextMenu", "SecondaryActivate"}),
-                    g_variant_new("(ii)", number(), number()));
-      case 1:  // an item method with arguments of any type
-        return item(oneOf({"Activate", "Scroll"}), tuple());
-      case 2:  // a method nobody has, on the item's interface or another
-        return {somePath(), pick(2) ? kItemInterface : name(3), name(1), tuple()};
-      case 3: {  // reading a property, known or not
-        const std::string property =
-            pick(2) ? oneOf({"Id", "Title", "Status", "ToolTip", "IconPixmap", "Menu", "Category"})
-                    : text(pick(20) == 0 ? 100000 : 30);
-        if (pick(3) == 0)
-          return properties(kItemPath, "GetAll", g_variant_new("(s)", anyInterface().c_str()));
-        return properties(kItemPath, "Get",
-                          g_variant_new("(ss)", anyInterface().c_str(), property.c_str()));
-      }
-      case 4:  // writing a read-only property
-        return properties(
-            kItemPath, "Set",
-            g_variant_new("(ssv)", anyInterface().c_str(), oneOf({"Title", "ToolTip"}), value(2)));
-      case 5:  // the property methods with arguments of any type
-        return properties(oneOf({kItemPath, kMenuPath}), oneOf({"Get", "Set"}), tuple());
-      case 6:  // a menu event for an id that does not exist
-        return menu("Event",
-                    g_variant_new("(isvu)", missingId(), pick(2) ? "clicked" : text(20).c_str(),
-                                  value(2), static_cast<guint32>(number())));
-      case 7:  // the other menu methods, with plausible arguments
-        switch (pick(4)) {
-          case 0:
-            return menu("GetLayout",
-                        g_variant_new("(ii@as)", pick(2) ? 0 : number(), number() % 5, strings()));
-          case 1:
-            return menu("GetProperty", g_variant_new("(is)", number(), text(30).c_str()));
-          case 2:
-            return menu("AboutToShow", g_variant_new("(i)", number()));
-          default:
-            return menu("GetGroupProperties", g_variant_new("(@ai@as)", ids(), strings()));
-        }
-      case 8:  // the menu methods with arguments of any type
-        return menu(oneOf({"Event", "EventGroup", "AboutToShowGroup"}), tuple());
-      case 9:  // introspection and the peer interface, on paths that exist or not
-        return {somePath(),
-                oneOf({"org.freedesktop.DBus.Introspectable", "org.freedesktop.DBus.Peer"}),
-                oneOf({"Introspect", "Ping"}), pick(4) == 0 ? tuple() : nullptr};
-      default:  // a plain left click: thousands of them in each round
-        return item("Activate", g_variant_new("(ii)", 10, 10));
-    }
+    // A plain left click: thousands of them in each round.
+    if (pick(3) == 0) return {kItemPath, kItemInterface, "Activate", g_variant_new("(ii)", 10, 10)};
+    const Method& method = kMethods[pick(std::size(kMethods))];
+    Call call{method.path, method.interfaceName, method.name,
+              valueOf(pick(4) ? method.arguments : anyTuple(), 3)};
+    if (pick(8) == 0) call.path = pick(2) ? "/" + name(1) : "/StatusNotifierItem/x";
+    if (pick(8) == 0) call.method = name(1);
+    if (pick(8) == 0) call.interfaceName = name(3);
+    return call;
   }
 
-  // The body of a signal on the host's path: any tuple, or an a{sv} close to
-  // the sleep state's.
-  GVariant* signalBody() {
-    if (pick(2) == 0) return tuple();
-    return g_variant_new("(@a{sv})", array("{sv}", pick(4), [&] {
-                           const std::string status =
-                               pick(2) ? "true" : text(pick(50) == 0 ? 200000 : 20);
-                           return entry(pick(3) ? oneOf({"active", "status"}) : text(10),
-                                        pick(2) ? g_variant_new_string(status.c_str()) : value(2));
-                         }));
-  }
+  // The body of a signal on the host's path: any tuple, or an a{sv} like the
+  // sleep state's.
+  GVariant* signalBody() { return valueOf(pick(2) ? anyTuple() : "(a{sv})", 3); }
 
   std::string member() {
     return pick(4) ? oneOf({"sleepStatusStateChanged", "showWindow", "showSleepManagement"})
@@ -123,28 +109,31 @@ class Abuse {
   }
 
  private:
-  static Call item(const char* method, GVariant* arguments) {
-    return {kItemPath, kItemInterface, method, arguments};
+  int pick(std::size_t count) {
+    return std::uniform_int_distribution<int>{0, static_cast<int>(count) - 1}(random);
   }
-  static Call menu(const char* method, GVariant* arguments) {
-    return {kMenuPath, kMenuInterface, method, arguments};
-  }
-  static Call properties(const char* path, const char* method, GVariant* arguments) {
-    return {path, kPropertiesInterface, method, arguments};
-  }
-  int pick(int count) { return std::uniform_int_distribution<int>{0, count - 1}(random); }
   template <class T>
   T oneOf(std::initializer_list<T> items) {
-    return items.begin()[pick(static_cast<int>(items.size()))];
+    return items.begin()[pick(items.size())];
   }
+
+  // Numbers at the edges, or any. As a menu entry's id the small ones name
+  // no entry an Event could run: the menu numbers its entries from 1 and the
+  // first is its disabled title (the last ends the network agent, which
+  // would fail the run).
   std::int32_t number() {
     return pick(4) ? oneOf<std::int32_t>({0, -1, 1, INT32_MIN, INT32_MAX})
                    : static_cast<std::int32_t>(random());
   }
 
-  // Valid UTF-8 of ASCII, control characters and CJK; now and then huge.
-  std::string text(std::size_t longest) {
-    const std::size_t length = pick(100) == 0 ? longest * 10 : pick(static_cast<int>(longest) + 1);
+  // The words the agents look for, or valid UTF-8 of ASCII, control
+  // characters and CJK; now and then huge.
+  std::string text() {
+    if (pick(3) == 0) {
+      return oneOf({"clicked", "Id", "Title", "ToolTip", "IconPixmap", "Menu", "active", "status",
+                    "true", kItemInterface, kMenuInterface, ""});
+    }
+    const std::size_t length = pick(50) == 0 ? 100000 : pick(41);
     std::string result;
     while (result.size() < length) {
       const int kind = pick(8);
@@ -159,85 +148,75 @@ class Abuse {
     for (int part = 0; part < parts; ++part) {
       if (part > 0) result += '.';
       result += static_cast<char>('A' + pick(26));
-      const int length = pick(12);
-      for (int index = 0; index < length; ++index) result += "abcxyz_019"[pick(10)];
+      for (int length = pick(12); length > 0; --length) result += "abcxyz_019"[pick(10)];
     }
     return result;
   }
 
-  std::string anyInterface() {
-    return pick(3) ? oneOf({kItemInterface, kMenuInterface, kPropertiesInterface, ""}) : text(30);
+  std::string anyTuple() {
+    std::string type = "(";
+    for (int fields = pick(5); fields > 0; --fields) type += kTypes[pick(std::size(kTypes))];
+    return type + ")";
   }
 
-  std::string somePath() {
-    return pick(3) ? oneOf({kItemPath, kMenuPath, "/", "/MenuBar/1", "/StatusNotifierItem/x"})
-                   : "/" + name(1);
-  }
-
-  // An id no entry has: negative, or far above the few a menu numbers (its
-  // entries are numbered afresh each time it is built, from 1 up). A real
-  // entry's click could end the network agent, which fails the run.
-  std::int32_t missingId() {
-    return pick(2) ? oneOf<std::int32_t>({-1, INT32_MIN, INT32_MAX}) : 1000000 + pick(1000000);
-  }
-
-  // An array of `count` elements of `type`, each from `make`.
-  template <class Make>
-  GVariant* array(const char* type, int count, Make make) {
-    std::vector<GVariant*> items(count);
-    for (GVariant*& item : items) item = make();
-    return g_variant_new_array(G_VARIANT_TYPE(type), items.data(), items.size());
-  }
-  GVariant* entry(const std::string& key, GVariant* value) {
-    return g_variant_new_dict_entry(g_variant_new_string(key.c_str()),
-                                    g_variant_new_variant(value));
-  }
-  GVariant* ids() {
-    return array("i", pick(6), [&] { return g_variant_new_int32(number()); });
-  }
-  GVariant* strings() {
-    return array("s", pick(4), [&] { return g_variant_new_string(text(16).c_str()); });
-  }
-  GVariant* tuple() {
-    std::vector<GVariant*> fields(pick(5));
-    for (GVariant*& field : fields) field = value(3);
-    return g_variant_new_tuple(fields.data(), fields.size());
-  }
-
-  GVariant* value(int depth) {
-    const std::function<GVariant*()> values[] = {
-        [&] { return g_variant_new_string(text(pick(30) == 0 ? 100000 : 40).c_str()); },
-        [&] { return g_variant_new_int32(number()); },
-        [&] { return g_variant_new_uint32(static_cast<guint32>(number())); },
-        [&] { return g_variant_new_boolean(pick(2)); },
-        [&] { return g_variant_new_double(pick(2) ? 1e308 : -0.5); },
-        [&] { return g_variant_new_int64(INT64_MIN + pick(2)); },
-        [&] { return g_variant_new_object_path(somePath().c_str()); },
-        [&] {
-          const std::string bytes = text(pick(20) == 0 ? 50000 : 64);
+  // A random value of the type; at `depth` 0 containers are empty.
+  GVariant* valueOf(const std::string& type, int depth) {
+    const GVariantType* const elements = G_VARIANT_TYPE(type.c_str());
+    switch (type[0]) {
+      case 'b':
+        return g_variant_new_boolean(pick(2));
+      case 'i':
+        return g_variant_new_int32(number());
+      case 'u':
+        return g_variant_new_uint32(static_cast<guint32>(number()));
+      case 'x':
+        return g_variant_new_int64(INT64_MIN + pick(2));
+      case 'd':
+        return g_variant_new_double(oneOf<double>({1e308, -0.5, NAN}));
+      case 's':
+        return g_variant_new_string(text().c_str());
+      case 'o':
+        return g_variant_new_object_path(pick(2) ? kItemPath : ("/" + name(1)).c_str());
+      case 'v':
+        return g_variant_new_variant(pick(4) || depth == 0 ? valueOf(kTypes[pick(8)], 0)
+                                                           : flipped(depth - 1));
+      case 'a': {
+        if (type == "ay") {
+          const std::string bytes = text();
           return g_variant_new_fixed_array(G_VARIANT_TYPE_BYTE, bytes.data(), bytes.size(), 1);
-        },
-        // Those below nest.
-        [&] { return g_variant_new_variant(value(depth - 1)); },
-        [&] { return ids(); },
-        [&] { return tuple(); },
-        // a value's bytes, a few of them flipped, read back as the fuzz targets read theirs
-        [&] {
-          const VariantPtr whole{g_variant_ref_sink(value(depth - 1))};
-          std::string bytes = std::string{'\x01'} + g_variant_get_type_string(whole.get()) + '\0';
-          const std::size_t header = bytes.size();
-          bytes.append(static_cast<const char*>(g_variant_get_data(whole.get())),
-                       g_variant_get_size(whole.get()));
-          for (int flips = pick(4); flips > 0 && bytes.size() > header; --flips) {
-            bytes[header + pick(static_cast<int>(bytes.size() - header))] ^= 1 << pick(8);
-          }
-          const fuzz::Variant read = fuzz::variantOf(
-              reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), {});
-          return g_variant_new_variant(read.get());
-        },
-        [&] { return array("{sv}", pick(4), [&] { return entry(text(12), value(depth - 1)); }); },
-    };
-    return values[pick(depth > 0 ? 13 : 8)]();
+        }
+        std::vector<GVariant*> items(depth > 0 ? pick(5) : 0);
+        for (GVariant*& item : items) item = valueOf(type.substr(1), depth - 1);
+        return g_variant_new_array(g_variant_type_element(elements), items.data(), items.size());
+      }
+      default: {  // a tuple or a dictionary entry
+        std::vector<GVariant*> fields;
+        for (auto* field = g_variant_type_first(elements); field;
+             field = g_variant_type_next(field)) {
+          const std::string fieldType{g_variant_type_peek_string(field),
+                                      g_variant_type_get_string_length(field)};
+          fields.push_back(valueOf(fieldType, depth - 1));
+        }
+        if (type[0] == '{') return g_variant_new_dict_entry(fields[0], fields[1]);
+        return g_variant_new_tuple(fields.data(), fields.size());
+      }
+    }
+  }
+
+  // A value's bytes, a few of them flipped, read back as the fuzz targets
+  // read theirs.
+  GVariant* flipped(int depth) {
+    const VariantPtr whole{g_variant_ref_sink(valueOf(kTypes[pick(std::size(kTypes))], depth))};
+    std::string bytes = std::string{'\x01'} + g_variant_get_type_string(whole.get()) + '\0';
+    const std::size_t header = bytes.size();
+    bytes.append(static_cast<const char*>(g_variant_get_data(whole.get())),
+                 g_variant_get_size(whole.get()));
+    for (int flips = pick(4); flips > 0 && bytes.size() > header; --flips) {
+      bytes[header + pick(bytes.size() - header)] ^= static_cast<char>(1 << pick(8));
+    }
+    const fuzz::Variant read =
+        fuzz::variantOf(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), {});
+    return g_variant_new_variant(read.get());
   }
 
   std::mt19937 random{20261206};
@@ -260,15 +239,9 @@ class BusAbuseTest : public AgentFixture {
     connection = test_support::connectPeer(session->busAddress().c_str());
     ASSERT_TRUE(connection);
     // The network agent's tooltip only: the sleep agent's follows the abusive signals.
-    const VariantPtr owner = callAndWait(
-        connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-        "GetNameOwner", g_variant_new("(s)", itemBusName(*agents[0]).c_str()));
-    ASSERT_TRUE(owner);
-    const char* uniqueName = nullptr;
-    g_variant_get(owner.get(), "(&s)", &uniqueName);
-    g_dbus_connection_signal_subscribe(connection.get(), uniqueName, kItemInterface, "NewToolTip",
-                                       kItemPath, nullptr, G_DBUS_SIGNAL_FLAGS_NONE, toolTipChanged,
-                                       this, nullptr);
+    g_dbus_connection_signal_subscribe(connection.get(), itemBusName(*agents[0]).c_str(),
+                                       kItemInterface, "NewToolTip", kItemPath, nullptr,
+                                       G_DBUS_SIGNAL_FLAGS_NONE, toolTipChanged, this, nullptr);
   }
 
   // Sends `count` calls to each agent and `signals` signals on the host's

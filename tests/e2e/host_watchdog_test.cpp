@@ -1,11 +1,8 @@
 #include <signal.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
 #include <map>
 #include <thread>
 
@@ -240,27 +237,20 @@ TEST_F(HostWatchdogTest, NeitherAFrozenNorAFloodedBusHoldsTheExit) {
 // beyond what SIGTERM's exit takes on the same machine at the same moment).
 TEST_F(HostWatchdogTest, StartUpGivesUpOnABusThatNeverAnswers) {
   const std::string path = home + "/silent-bus";
-  const int listening = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_un address{};
-  address.sun_family = AF_UNIX;
-  ASSERT_LT(path.size(), sizeof address.sun_path);
-  std::strcpy(address.sun_path, path.c_str());
-  ASSERT_EQ(bind(listening, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-  ASSERT_EQ(listen(listening, 16), 0);
+  const test_support::GObjectPtr<GSocket> listening{
+      g_socket_new(G_SOCKET_FAMILY_UNIX, G_SOCKET_TYPE_STREAM, G_SOCKET_PROTOCOL_DEFAULT, nullptr)};
+  const test_support::GObjectPtr<GSocketAddress> address{g_unix_socket_address_new(path.c_str())};
+  ASSERT_TRUE(g_socket_bind(listening.get(), address.get(), FALSE, nullptr));
+  ASSERT_TRUE(g_socket_listen(listening.get(), nullptr));
 
   Process& liveHost = startSleeper();
   Process& dyingHost = startSleeper();
-  const auto environmentWith = [&](const Process& host) {
-    Strings variables = environment;
-    std::erase_if(variables, [](const std::string& variable) {
-      return variable.starts_with("DBUS_SESSION_BUS_ADDRESS=");
-    });
-    variables.push_back("DBUS_SESSION_BUS_ADDRESS=unix:path=" + path);
-    variables.push_back("QORVN_PARENT_PID=" + std::to_string(host.id()));
-    return variables;
-  };
-  Process unanswered{{kSleepAgent}, environmentWith(liveHost), home + "/unanswered.err"};
-  Process orphaned{{kNetworkAgent}, environmentWith(dyingHost), home + "/orphaned.err"};
+  const std::string silentBus = "DBUS_SESSION_BUS_ADDRESS=unix:path=" + path;
+  Process unanswered{
+      {"env", silentBus, "QORVN_PARENT_PID=" + std::to_string(liveHost.id()), kSleepAgent},
+      environment,
+      home + "/unanswered.err"};
+  Process& orphaned = startAgent(kNetworkAgent, std::to_string(dyingHost.id()), {"env", silentBus});
   // On the working bus: its exit on SIGTERM at the host's death is the
   // reference for what the machine's load adds.
   Process& reference = startAgent(kSleepAgent, std::to_string(liveHost.id()));
@@ -276,13 +266,11 @@ TEST_F(HostWatchdogTest, StartUpGivesUpOnABusThatNeverAnswers) {
   {
     SCOPED_TRACE("the agent whose host went");
     expectEndedWithin(orphaned, hostGone, kPeriod + load + kExitMargin);
-    EXPECT_EQ(readFile(home + "/orphaned.err"), "");
   }
   SCOPED_TRACE("the agent that waited for the bus");
   expectEndedWithin(unanswered, unanswered.startTime(), 5s + load + kExitMargin, 1);
   EXPECT_EQ(readFile(home + "/unanswered.err"),
             "sleep-status-agent: cannot connect to the session bus\n");
-  close(listening);
 }
 
 }  // namespace

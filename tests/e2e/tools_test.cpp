@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <regex>
 #include <string>
 
 #include "tests/e2e/agent_fixture.h"
@@ -10,14 +12,9 @@ using ToolsTest = AgentFixture;
 // A byte a terminal acts on: C0 controls, DEL, or the UTF-8 of a C1 control
 // (U+0080...U+009F).
 bool hasControl(const std::string& line) {
-  for (std::size_t index = 0; index < line.size(); ++index) {
-    const auto byte = static_cast<unsigned char>(line[index]);
-    if (byte < 0x20 || byte == 0x7f) return true;
-    const auto following =
-        index + 1 < line.size() ? static_cast<unsigned char>(line[index + 1]) : 0;
-    if (byte == 0xc2 && following >= 0x80 && following <= 0x9f) return true;
-  }
-  return false;
+  return std::ranges::any_of(line,
+                             [](unsigned char byte) { return byte < 0x20 || byte == 0x7f; }) ||
+         std::regex_search(line, std::regex{"\xc2[\x80-\x9f]"});
 }
 
 TEST_F(ToolsTest, TrayViewAndHostSimEscapeEveryControlCharacterTheyPrint) {

@@ -20,16 +20,20 @@ namespace {
 using Stopwatch = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// A source whose reads wait until the test lets one through, as a driver in
-// trouble holds its callers, and then give the figure it set.
-class GatedSource final : public BackgroundGpuUtilization::Source {
+// A source that calls a driver while `callsDriver` says so and records the
+// threads its reads ran on. A held one's reads wait until the test lets one
+// through, as a driver in trouble holds its callers, and then give the figure
+// it set; any other's give 1, 2, 3... at once.
+class StandInSource final : public BackgroundGpuUtilization::Source {
  public:
-  bool readCallsDriver() override { return true; }
+  explicit StandInSource(bool held) : held(held) {}
+  bool readCallsDriver() override { return callsDriver; }
   std::optional<std::int64_t> readDeviceUtilization() override {
     std::unique_lock lock(mutex);
-    opened.wait(lock, [&] { return passes > 0; });
+    opened.wait(lock, [&] { return !held || passes > 0; });
     --passes;
-    return answer;
+    readOn.push_back(std::this_thread::get_id());
+    return held ? answer : static_cast<std::int64_t>(readOn.size());
   }
   void letOneThrough(std::int64_t percent) {
     {
@@ -39,12 +43,20 @@ class GatedSource final : public BackgroundGpuUtilization::Source {
     }
     opened.notify_all();
   }
+  std::vector<std::thread::id> threads() {
+    const std::lock_guard lock(mutex);
+    return readOn;
+  }
+
+  bool callsDriver = true;
 
  private:
+  const bool held;
   std::mutex mutex;
   std::condition_variable opened;
   int passes = 0;
   std::optional<std::int64_t> answer;
+  std::vector<std::thread::id> readOn;
 };
 
 // Asks until the reading gives the figure, for at most five seconds.
@@ -60,8 +72,8 @@ bool eventuallyReads(BackgroundGpuUtilization& reading, std::int64_t percent) {
 // the one in progress.
 TEST(BackgroundGpuUtilizationTest, AHeldReadShowsTheLastFigureUntilStaleThenRecoversAndEndsFree) {
   platform::fake::FakeClock clock;
-  auto owned = std::make_unique<GatedSource>();
-  GatedSource& source = *owned;
+  auto owned = std::make_unique<StandInSource>(true);
+  StandInSource& source = *owned;
   auto reading = std::make_unique<BackgroundGpuUtilization>(std::move(owned), clock);
   const double limit = std::chrono::duration<double>(platform::kGpuReadTimeLimit).count();
 
@@ -83,33 +95,12 @@ TEST(BackgroundGpuUtilizationTest, AHeldReadShowsTheLastFigureUntilStaleThenReco
   EXPECT_LT(Stopwatch::now() - start, 1s);
 }
 
-// A prompt source that says, read by read, whether it calls a driver, gives
-// 1, 2, 3... and records the threads its reads ran on.
-class ThreadRecordingSource final : public BackgroundGpuUtilization::Source {
- public:
-  bool readCallsDriver() override { return callsDriver; }
-  std::optional<std::int64_t> readDeviceUtilization() override {
-    const std::lock_guard lock(mutex);
-    readOn.push_back(std::this_thread::get_id());
-    return static_cast<std::int64_t>(readOn.size());
-  }
-  std::vector<std::thread::id> threads() {
-    const std::lock_guard lock(mutex);
-    return readOn;
-  }
-
-  bool callsDriver = false;
-
- private:
-  std::mutex mutex;
-  std::vector<std::thread::id> readOn;
-};
-
 // Each figure of a prompt source shows on the read that asked for it.
 TEST(BackgroundGpuUtilizationTest, AReadCallingNoDriverIsSkippedAndAnyOtherRunsOnTheHelper) {
   platform::fake::FakeClock clock;
-  auto owned = std::make_unique<ThreadRecordingSource>();
-  ThreadRecordingSource& source = *owned;
+  auto owned = std::make_unique<StandInSource>(false);
+  StandInSource& source = *owned;
+  source.callsDriver = false;
   BackgroundGpuUtilization reading{std::move(owned), clock};
   EXPECT_EQ(reading.readDeviceUtilization(), std::nullopt);
   EXPECT_TRUE(source.threads().empty()) << "no read, no helper";

@@ -14,6 +14,7 @@
 
 #include "network_agent/presentation/status_item_renderer.h"
 #include "network_agent/sampling/rate_text.h"
+#include "platform/fake/fake_graphics.h"
 #include "platform/linux/compact_pixmap.h"
 #include "platform/linux/pango_graphics.h"
 #include "platform/linux/text_engine.h"
@@ -24,55 +25,48 @@ namespace platform::linuxdesktop {
 namespace {
 
 struct Pixel {
-  int x = 0, y = 0, alpha = 0, red = 0, green = 0, blue = 0;
+  int alpha = 0, red = 0, green = 0, blue = 0;
 };
 
 Pixel pixelAt(const Pixmap& pixmap, int x, int y) {
   const auto at = static_cast<std::size_t>(y * pixmap.width + x) * 4;
-  return {x, y, pixmap.argb[at], pixmap.argb[at + 1], pixmap.argb[at + 2], pixmap.argb[at + 3]};
+  return {pixmap.argb[at], pixmap.argb[at + 1], pixmap.argb[at + 2], pixmap.argb[at + 3]};
 }
 
 int countPixels(const Pixmap& pixmap, const std::function<bool(const Pixel&)>& matches) {
   int count = 0;
-  for (int y = 0; y < pixmap.height; ++y) {
-    for (int x = 0; x < pixmap.width; ++x) count += matches(pixelAt(pixmap, x, y));
+  for (int at = 0; at < pixmap.width * pixmap.height; ++at) {
+    count += matches(pixelAt(pixmap, at % pixmap.width, at / pixmap.width));
   }
   return count;
-}
-
-bool isInked(const Pixel& pixel) { return pixel.alpha > 0; }
-
-// White and mostly covered (antialiased strokes of small text rarely cover a
-// pixel completely).
-bool isWhite(const Pixel& pixel) {
-  return pixel.alpha >= 160 && pixel.red >= 245 && pixel.green >= 245 && pixel.blue >= 245;
 }
 
 bool isBackdrop(const Pixel& pixel) {
   return pixel.alpha == 255 && pixel.red == 28 && pixel.green == 28 && pixel.blue == 28;
 }
 
+constexpr platform::Color kRed{1.0, 0.25, 0.19, 1.0};
+constexpr platform::Font kArrowFont{platform::FontFace::system, 8.0};
 constexpr platform::Font kRateFont{platform::FontFace::monospacedDigitSystem, 10.0,
                                    platform::FontWeight::regular};
 
-CairoImage image(double width) { return CairoImage({width, 22.0}, std::make_shared<TextEngine>()); }
-
-TEST(CairoImageTest, ImageIsWholePointsTimesScaleAndOnTheBackdropPaddedWithRoundedCorners) {
+// Sizes are whole points. Pixels go out in A, R, G, B order with straight alpha: every inked pixel
+// of the arrow is its red, however little of it the glyph covers. The places of texts on the
+// backdrop are held by PicturePixelsTest, whose reference paints the backdrop as the product does;
+// here the backdrop itself.
+TEST(CairoImageTest, ColoursStayExactAndTheBackdropIsPaddedWithRoundedCorners) {
+  CairoImage drawn({10.2, 22.0}, std::make_shared<TextEngine>());
+  drawn.drawText("↑", {0.0, 12.2}, kArrowFont, kRed);
+  const Pixmap pixmap = drawn.render(2);
+  EXPECT_GT(countPixels(pixmap, [](const Pixel& p) { return p.alpha > 128 && p.red > 200; }), 4);
+  EXPECT_EQ(countPixels(pixmap,
+                        [](const Pixel& p) {
+                          return p.alpha > 0 && (p.red < 200 || p.green > 100 || p.blue > 100);
+                        }),
+            0);
   for (const int scale : {1, 2}) {
-    CairoImage drawn = image(56.2);
-    drawn.drawText("123 KB/s", {10.0, 9.0}, kRateFont, {1.0, 1.0, 1.0, 1.0});
-    const Pixmap pixmap = drawn.render(scale);
-    EXPECT_EQ(pixmap.width, 57 * scale);
-    EXPECT_EQ(pixmap.height, 22 * scale);
-    EXPECT_EQ(pixmap.argb.size(), static_cast<std::size_t>(57 * 22 * 4 * scale * scale));
-    EXPECT_GT(countPixels(pixmap, isWhite), 10 * scale * scale);
-    // Nothing lies more than a point left of x = 10.
-    EXPECT_EQ(countPixels(pixmap, [&](const Pixel& p) { return isInked(p) && p.x < 9 * scale; }),
-              0);
-
-    // The text's place on the backdrop is held by PicturePixelsTest, whose
-    // reference paints the backdrop as the product does; here the backdrop itself.
     const Pixmap framed = drawn.renderOnBackdrop(scale);
+    EXPECT_EQ(framed.width, (11 + 4) * scale) << "whole points, padded";
     EXPECT_LT(pixelAt(framed, 0, 0).alpha, 64) << "a rounded corner";
     EXPECT_TRUE(isBackdrop(pixelAt(framed, framed.width / 2, 0)));
     EXPECT_TRUE(isBackdrop(pixelAt(framed, 1 * scale, framed.height / 2)));
@@ -83,42 +77,32 @@ TEST(CairoImageTest, ImageIsWholePointsTimesScaleAndOnTheBackdropPaddedWithRound
   }
 }
 
-TEST(CairoImageTest, UploadArrowKeepsItsExactRed) {
-  CairoImage drawn = image(10.0);
-  drawn.drawText("↑", {0.0, 12.2}, {platform::FontFace::system, 8.0}, {1.0, 0.25, 0.19, 1.0});
-  const Pixmap pixmap = drawn.render(2);
-  EXPECT_GT(countPixels(pixmap, [](const Pixel& p) { return p.alpha > 128 && p.red > 200; }), 4);
-  EXPECT_EQ(countPixels(pixmap,
-                        [](const Pixel& p) {
-                          return isInked(p) && (p.red < 200 || p.green > 100 || p.blue > 100);
-                        }),
-            0);
+// Draws what the image kept onto another image.
+void replay(const platform::fake::FakeImage& image, platform::Image& onto) {
+  for (const platform::fake::DrawOperation& step : image.operations) {
+    if (step.kind == platform::fake::DrawOperation::Kind::fill) {
+      onto.fill(step.color);
+    } else {
+      onto.drawText(step.text, step.at, step.font, step.color);
+    }
+  }
 }
 
 // A status image in the network agent's arrangement: rates, then a column.
-struct Drawing {
-  double width = 80.0;
-  std::string upload = "0 KB/s";
-  std::string value = "8%";
-  double column = 52.0;
-  platform::Font valueFont = kRateFont;
-  platform::Color valueColor{1.0, 1.0, 1.0, 0.86};
-  platform::Color fill{0.0, 0.0, 0.0, 0.0};
-  bool gpuLabel = false;
-};
+platform::fake::FakeImage arrangement(double width = 80.0) {
+  platform::fake::FakeImage image({width, 22.0});
+  image.fill({0.0, 0.0, 0.0, 0.0});
+  image.drawText("↑", {0.0, 12.2}, kArrowFont, kRed);
+  image.drawText("0 KB/s", {10.0, 9.0}, kRateFont, {1.0, 1.0, 1.0, 1.0});
+  image.drawText("CPU", {52.0, 11.3}, {platform::FontFace::system, 6.5}, {1.0, 1.0, 1.0, 0.72});
+  image.drawText("8%", {52.0, 0.0}, kRateFont, {1.0, 1.0, 1.0, 0.86});
+  return image;
+}
 
-std::unique_ptr<CairoImage> drawn(const Drawing& drawing,
+std::unique_ptr<CairoImage> drawn(const platform::fake::FakeImage& image,
                                   const std::shared_ptr<TextEngine>& engine) {
-  auto made = std::make_unique<CairoImage>(platform::Size{drawing.width, 22.0}, engine);
-  made->fill(drawing.fill);
-  made->drawText("↑", {0.0, 12.2}, {platform::FontFace::system, 8.0}, {1.0, 0.25, 0.19, 1.0});
-  made->drawText(drawing.upload, {10.0, 9.0}, kRateFont, {1.0, 1.0, 1.0, 1.0});
-  made->drawText("CPU", {drawing.column, 11.3}, {platform::FontFace::system, 6.5},
-                 {1.0, 1.0, 1.0, 0.72});
-  made->drawText(drawing.value, {drawing.column, 0.0}, drawing.valueFont, drawing.valueColor);
-  if (drawing.gpuLabel) {
-    made->drawText("GPU", {70.0, 11.3}, {platform::FontFace::system, 6.5}, {1.0, 1.0, 1.0, 0.72});
-  }
+  auto made = std::make_unique<CairoImage>(image.size(), engine);
+  replay(image, *made);
   return made;
 }
 
@@ -126,26 +110,29 @@ std::unique_ptr<CairoImage> drawn(const Drawing& drawing,
 // old one; any change of text, position, font, colour, size or fill, or one
 // more text, must count as different, and then the pixels at both scales differ too.
 TEST(CairoImageTest, AnImageDrawsTheSameOnlyWhenEveryOperationIsTheSame) {
+  using Image = platform::fake::FakeImage;
   const auto engine = std::make_shared<TextEngine>();
-  const std::pair<const char*, void (*)(Drawing&)> changes[] = {
-      {"one value", [](Drawing& d) { d.value = "9%"; }},
-      {"the upload rate", [](Drawing& d) { d.upload = "1 KB/s"; }},
-      {"a column moved by a fraction", [](Drawing& d) { d.column = 52.5; }},
-      {"the font", [](Drawing& d) { d.valueFont.weight = platform::FontWeight::semibold; }},
-      {"the colour", [](Drawing& d) { d.valueColor.alpha = 1.0; }},
-      {"the width", [](Drawing& d) { d.width = 81.0; }},
+  const std::pair<const char*, void (*)(Image&)> changes[] = {
+      {"one value", [](Image& i) { i.operations[4].text = "9%"; }},
+      {"the upload rate", [](Image& i) { i.operations[2].text = "1 KB/s"; }},
+      {"a column moved by a fraction", [](Image& i) { i.operations[4].at.x = 52.5; }},
+      {"the font", [](Image& i) { i.operations[4].font.weight = platform::FontWeight::semibold; }},
+      {"the colour", [](Image& i) { i.operations[4].color.alpha = 1.0; }},
+      {"the width", [](Image& i) { i = arrangement(81.0); }},
       {"the fill",
-       [](Drawing& d) {
-         d.fill = {0.2, 0.2, 0.2, 0.5};
+       [](Image& i) {
+         i.operations[0].color = {0.2, 0.2, 0.2, 0.5};
        }},
-      {"one more text", [](Drawing& d) { d.gpuLabel = true; }}};
-  const auto first = drawn({}, engine);
-  EXPECT_TRUE(first->drawsSameAs(*drawn({}, engine)));
-  EXPECT_FALSE(first->drawsSameAs(*drawn({}, std::make_shared<TextEngine>())));
+      {"one more text", [](Image& i) {
+         i.drawText("GPU", {70.0, 0.0}, kRateFont, {1, 1, 1, 1});
+       }}};
+  const auto first = drawn(arrangement(), engine);
+  EXPECT_TRUE(first->drawsSameAs(*drawn(arrangement(), engine)));
+  EXPECT_FALSE(first->drawsSameAs(*drawn(arrangement(), std::make_shared<TextEngine>())));
   for (const auto& [change, apply] : changes) {
-    Drawing drawing;
-    apply(drawing);
-    const auto other = drawn(drawing, engine);
+    Image image = arrangement();
+    apply(image);
+    const auto other = drawn(image, engine);
     EXPECT_FALSE(first->drawsSameAs(*other)) << change;
     for (const int scale : {1, 2}) EXPECT_NE(first->render(scale), other->render(scale)) << change;
   }
@@ -155,9 +142,8 @@ TEST(CairoImageTest, AnImageDrawsTheSameOnlyWhenEveryOperationIsTheSame) {
 // pixel by PicturePixelsTest; here the side's rounding and the empty square.
 TEST(CompactPixmapTest, SideIsRoundedAndNoLinesDrawNothing) {
   TextEngine engine;
-  const platform::Color red{1.0, 0.25, 0.19, 1.0};
-  const std::vector<platform::CompactLine> lines = {{"↑", red, "1.2K", "888M"},
-                                                    {"↓", red, "0", "888M"}};
+  const std::vector<platform::CompactLine> lines = {{"↑", kRed, "1.2K", "888M"},
+                                                    {"↓", kRed, "0", "888M"}};
   // 30 / 22 * 22 is a hair below 30 in doubles: the side is rounded.
   const Pixmap pixmap = renderCompact(lines, 30.0 / 22, engine);
   EXPECT_EQ(pixmap.width, 30);
@@ -175,74 +161,43 @@ platform::Size logicalSize(PangoLayout* layout) {
           static_cast<double>(logical.height) / PANGO_SCALE};
 }
 
-class ReferenceImage : public platform::Image {
- public:
-  ReferenceImage(platform::Size size, TextEngine& engine) : imageSize(size), engine(engine) {}
-  platform::Size size() const override { return imageSize; }
-  void fill(const platform::Color& color) override { fills.push_back(color); }
-  void drawText(const std::string& text, platform::Point at, const platform::Font& font,
-                const platform::Color& color) override {
-    texts.push_back({text, at, font, color});
-  }
-
-  Pixmap renderOnBackdrop(double scale) const {
-    const double points = std::ceil(imageSize.width) + 2 * kBackdropPadding;
-    const double height = std::ceil(imageSize.height);
-    const CairoSurfacePtr surface(cairo_image_surface_create(
-        CAIRO_FORMAT_ARGB32, static_cast<int>(std::lround(points * scale)),
-        static_cast<int>(std::lround(height * scale))));
-    const CairoPtr cairo(cairo_create(surface.get()));
-    cairo_scale(cairo.get(), scale, scale);
-    paintBackdrop(cairo.get(), points, height);
-    cairo_translate(cairo.get(), kBackdropPadding, 0);
-    for (const platform::Color& color : fills) {
-      cairo_set_source_rgba(cairo.get(), color.red, color.green, color.blue, color.alpha);
-      cairo_paint(cairo.get());
-    }
-    for (const Text& text : texts) {
-      const PangoLayoutPtr layout = engine.layout(text.text, text.font);
-      const platform::Color& c = text.color;
-      cairo_set_source_rgba(cairo.get(), c.red, c.green, c.blue, c.alpha);
-      cairo_move_to(cairo.get(), text.at.x,
-                    imageSize.height - text.at.y - logicalSize(layout.get()).height);
-      pango_cairo_show_layout(cairo.get(), layout.get());
-    }
-    return pixmapFromSurface(surface.get());
-  }
-
- private:
-  struct Text {
-    std::string text;
-    platform::Point at;
-    platform::Font font;
-    platform::Color color;
-  };
-  platform::Size imageSize;
-  TextEngine& engine;
-  std::vector<platform::Color> fills;
-  std::vector<Text> texts;
-};
-
-class ReferenceGraphics : public platform::Graphics {
+// Lays the pictures out by Pango's measures, in images that keep what they
+// are told to draw.
+class ReferenceGraphics : public platform::fake::FakeGraphics {
  public:
   explicit ReferenceGraphics(TextEngine& engine) : engine(engine) {}
   double textWidth(const std::string& text, const platform::Font& font) override {
     return logicalSize(engine.layout(text, font).get()).width;
   }
-  std::shared_ptr<platform::Image> newImage(platform::Size size) override {
-    return std::make_shared<ReferenceImage>(size, engine);
-  }
 
  private:
   TextEngine& engine;
 };
 
-Pixmap referenceTitle(TextEngine& engine, const std::string& title, const platform::Font& font,
-                      double scale) {
-  const platform::Size text = logicalSize(engine.layout(title, font).get());
-  ReferenceImage image({std::ceil(text.width) + 2 * kTitlePadding, 22.0}, engine);
-  image.drawText(title, {kTitlePadding, (22.0 - text.height) / 2}, font, {1.0, 1.0, 1.0, 1.0});
-  return image.renderOnBackdrop(scale);
+Pixmap referenceOnBackdrop(const platform::fake::FakeImage& image, TextEngine& engine,
+                           double scale) {
+  const double points = std::ceil(image.size().width) + 2 * kBackdropPadding;
+  const double height = std::ceil(image.size().height);
+  const CairoSurfacePtr surface(
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32, static_cast<int>(std::lround(points * scale)),
+                                 static_cast<int>(std::lround(height * scale))));
+  const CairoPtr cairo(cairo_create(surface.get()));
+  cairo_scale(cairo.get(), scale, scale);
+  paintBackdrop(cairo.get(), points, height);
+  cairo_translate(cairo.get(), kBackdropPadding, 0);
+  for (const platform::fake::DrawOperation& step : image.operations) {
+    const platform::Color& c = step.color;
+    cairo_set_source_rgba(cairo.get(), c.red, c.green, c.blue, c.alpha);
+    if (step.kind == platform::fake::DrawOperation::Kind::fill) {
+      cairo_paint(cairo.get());
+      continue;
+    }
+    const PangoLayoutPtr layout = engine.layout(step.text, step.font);
+    cairo_move_to(cairo.get(), step.at.x,
+                  image.size().height - step.at.y - logicalSize(layout.get()).height);
+    pango_cairo_show_layout(cairo.get(), layout.get());
+  }
+  return pixmapFromSurface(surface.get());
 }
 
 Pixmap referenceCompact(TextEngine& engine, const std::vector<platform::CompactLine>& lines,
@@ -305,7 +260,8 @@ TEST(PicturePixelsTest, EveryPictureIsPixelForPixelTheReferences) {
       const auto expected = reference.image(network, metrics);
       for (const double scale : scales) {
         EXPECT_TRUE(dynamic_cast<CairoImage&>(*image).renderOnBackdrop(scale) ==
-                    dynamic_cast<ReferenceImage&>(*expected).renderOnBackdrop(scale))
+                    referenceOnBackdrop(dynamic_cast<platform::fake::FakeImage&>(*expected),
+                                        *engine, scale))
             << "wide, row " << row << ", columns " << columns << ", scale " << scale;
       }
     }
@@ -319,11 +275,31 @@ TEST(PicturePixelsTest, EveryPictureIsPixelForPixelTheReferences) {
   }
   const platform::Font sleepFont{platform::FontFace::system, 12.5, platform::FontWeight::semibold};
   for (const char* title : {"醒┃", "眠╮"}) {
+    const platform::Size text = logicalSize(engine->layout(title, sleepFont).get());
+    platform::fake::FakeImage image({std::ceil(text.width) + 2 * kTitlePadding, 22.0});
+    image.drawText(title, {kTitlePadding, (22.0 - text.height) / 2}, sleepFont, {1, 1, 1, 1});
     for (const double scale : scales) {
       EXPECT_TRUE(renderTitle(title, sleepFont, scale, engine) ==
-                  referenceTitle(*engine, title, sleepFont, scale))
+                  referenceOnBackdrop(image, *engine, scale))
           << title << ", scale " << scale;
     }
+  }
+}
+
+TEST(PangoGraphicsTest, MonospacedDigitsShareOneWidthAndABadSizeMeasuresNothing) {
+  PangoGraphics graphics;
+  const double rate = graphics.textWidth("1.0 MB/s", kRateFont);
+  EXPECT_GT(rate, 0.0);
+  EXPECT_DOUBLE_EQ(graphics.textWidth("8.8 MB/s", kRateFont), rate);
+  EXPECT_EQ(graphics.textWidth("1.0 MB/s", {kRateFont.face, -1.0}), 0.0);
+}
+
+TEST(TextEngineTest, FallbackFindsGlyphsForEveryTextTheAgentsDraw) {
+  TextEngine engine;
+  for (const std::string text : {"醒┃", "眠╮", "↑", "↓", "12.3 MB/s", "RAM", "--"}) {
+    const PangoLayoutPtr layout = engine.layout(text, {platform::FontFace::system, 10.0});
+    ASSERT_NE(layout, nullptr);
+    EXPECT_EQ(pango_layout_get_unknown_glyphs_count(layout.get()), 0) << text;
   }
 }
 

@@ -57,7 +57,7 @@ TEST_F(KeyFileUserDefaultsTest, UnparsableFilesHoldNothing) {
   }
 }
 
-TEST_F(KeyFileUserDefaultsTest, MissingFileIsEmptyUntilItAppears) {
+TEST_F(KeyFileUserDefaultsTest, FollowsTheFileAsItAppearsIsRewrittenReplacedAndRemoved) {
   KeyFileUserDefaults defaults(file);
   EXPECT_FALSE(defaults.hasObject("shown"));
   writeFile(file, "[Defaults]\nshown=\\s1\nempty=\n");
@@ -65,22 +65,18 @@ TEST_F(KeyFileUserDefaultsTest, MissingFileIsEmptyUntilItAppears) {
   EXPECT_TRUE(defaults.boolForKey("shown"));
   EXPECT_TRUE(defaults.hasObject("empty"));
   EXPECT_FALSE(defaults.boolForKey("empty"));
-  fs::remove(file);
-  defaults.synchronize();
-  EXPECT_FALSE(defaults.hasObject("shown"));
-}
-
-TEST_F(KeyFileUserDefaultsTest, RewriteIsSeenThroughItsTimesAndRenameThroughItsInode) {
-  writeFile(file, "[Defaults]\nshown=1\n");
-  KeyFileUserDefaults defaults(file);
   // Same inode, size and modification time: the status-change time tells.
-  writeFile(file, "[Defaults]\nshown=0\n");
+  writeFile(file, "[Defaults]\nshown=\\s0\nempty=\n");
   defaults.synchronize();
   EXPECT_FALSE(defaults.boolForKey("shown"));
+  // A rename brings a new inode.
   writeFile(folder.path() / "new", "[Defaults]\nshown=1\n", 200);
   fs::rename(folder.path() / "new", file);
   defaults.synchronize();
   EXPECT_TRUE(defaults.boolForKey("shown"));
+  fs::remove(file);
+  defaults.synchronize();
+  EXPECT_FALSE(defaults.hasObject("shown"));
 }
 
 TEST_F(KeyFileUserDefaultsTest, SuiteLivesUnderAbsoluteXdgConfigHomeElseHomeConfig) {

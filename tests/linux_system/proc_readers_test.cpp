@@ -1,9 +1,8 @@
 #include <array>
-#include <chrono>
 #include <fstream>
 #include <optional>
 #include <string>
-#include <thread>
+#include <string_view>
 #include <utility>
 
 #include <gtest/gtest.h>
@@ -77,14 +76,11 @@ TEST(ParseProcMeminfoTest, UsedIsTotalLessAvailableInBytes) {
   }
 }
 
-TEST(ProcReadersTest, ThisMachineReadsInRangeAndBusyTimeNeverFallsAndMissingFilesReadNothing) {
-  ProcStatCpuTicks source;
-  const auto first = source.ticks();
-  const auto second = source.ticks();
-  ASSERT_TRUE(first.has_value() && second.has_value());
-  EXPECT_GT(first->user + first->system + first->nice + first->idle, 0u);
-  EXPECT_GE(second->user + second->system + second->nice,
-            first->user + first->system + first->nice);
+// The folding of the columns is held by the recorded text above.
+TEST(ProcReadersTest, ThisMachineReadsInRangeAndMissingFilesReadNothing) {
+  const auto ticks = ProcStatCpuTicks().ticks();
+  ASSERT_TRUE(ticks.has_value());
+  EXPECT_GT(ticks->user + ticks->system + ticks->nice + ticks->idle, 0u);
   const auto memory = ProcMeminfoMemory().memory();
   ASSERT_TRUE(memory.has_value());
   EXPECT_GT(memory->physicalBytes, 0u);
@@ -100,7 +96,7 @@ TEST(ReadFileHeadTest, KeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
   const std::string path = folder.path() / "file";
   KernelTextFile kept(path);
   for (const auto& [contents, expected] :
-       std::initializer_list<std::pair<std::string, std::optional<std::string>>>{
+       std::initializer_list<std::pair<std::string, std::optional<std::string_view>>>{
            {"1234\n567", "1234\n567"},  // exactly the buffer's length, unterminated
            {"12345678", "12345678"},
            {"1234\n5678", "1234\n"},
@@ -108,20 +104,9 @@ TEST(ReadFileHeadTest, KeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
            {"", ""}}) {
     std::ofstream(path, std::ios::trunc) << contents;
     std::array<char, 8> buffer{};
-    const auto head = readFileHead(path.c_str(), buffer);
-    EXPECT_EQ(head ? std::optional<std::string>{*head} : std::nullopt, expected) << contents;
-    const auto keptHead = kept.readHead(buffer);
-    EXPECT_EQ(keptHead ? std::optional<std::string>{*keptHead} : std::nullopt, expected)
-        << contents;
+    EXPECT_EQ(readFileHead(path.c_str(), buffer), expected) << contents;
+    EXPECT_EQ(kept.readHead(buffer), expected) << contents;
   }
-  // procfs writes the text anew for a read from the start.
-  KernelTextFile uptime("/proc/uptime");
-  std::array<char, 128> buffer{};
-  const std::string first{uptime.readHead(buffer).value_or("")};
-  std::this_thread::sleep_for(std::chrono::milliseconds(30));
-  const std::string second{uptime.readHead(buffer).value_or("")};
-  EXPECT_FALSE(first.empty());
-  EXPECT_NE(first, second);
 }
 
 }  // namespace

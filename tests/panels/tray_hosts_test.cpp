@@ -469,32 +469,5 @@ INSTANTIATE_TEST_SUITE_P(Hosts, TrayHostTest,
                            return std::get<0>(info.param).name + std::get<1>(info.param).name;
                          });
 
-class TrayShapeTest : public PanelFixture {};
-
-TEST_F(TrayShapeTest, TheUsersShapeFileSwitchesARunningAgentBothWays) {
-  // MATE keeps each picture's shape, so both shapes show as drawn.
-  const HostCase keeping = mate("MateLight", false);
-  startPanel(keeping.setup);
-  if (IsSkipped() || HasFatalFailure()) return;
-  const std::string file = "config/velmora-status-agents/tray.conf";
-  writeFile(file, "[Tray]\nShape=auto\n");
-  Process& agent = startAgent(kNetworkAgent, std::to_string(startSleeper().id()));
-  const auto shows = [&](bool wide) {
-    for (const auto deadline = Clock::now() + 10s; Clock::now() < deadline;) {
-      const auto shot = screenshot();
-      const auto measure = shot ? measurePicture(*shot, keeping.top, keeping.bottom) : std::nullopt;
-      if (measure && (measure->box.proportion() > 1.5) == wide) return true;
-      std::this_thread::sleep_for(100ms);
-    }
-    return false;
-  };
-  ASSERT_TRUE(shows(true)) << "MATE gets the wide picture";
-  writeFile(file, "[Tray]\nShape=square\n");
-  EXPECT_TRUE(shows(false)) << "the picture did not turn square";
-  writeFile(file, "[Tray]\nShape= Wide \n");
-  EXPECT_TRUE(shows(true)) << "the picture did not turn wide again";
-  EXPECT_FALSE(agent.waitForExit(0s)) << "the agent restarted";
-}
-
 }  // namespace
 }  // namespace e2e

@@ -14,10 +14,13 @@ namespace {
 
 using platform::InterfaceEntry;
 
-InterfaceEntry countedEntry(const char* name, std::uint64_t received = 1, std::uint64_t sent = 1) {
+// An up, link-level entry with counters.
+InterfaceEntry counted(const char* name, std::uint64_t received = 1, std::uint64_t sent = 1,
+                       platform::CounterWidth width = platform::CounterWidth::bits64) {
   InterfaceEntry entry{.name = name, .linkLevel = true, .up = true, .hasStatistics = true};
   entry.receivedBytes = received;
   entry.sentBytes = sent;
+  entry.counterWidth = width;
   return entry;
 }
 
@@ -35,56 +38,32 @@ struct WatchedInterfaceList final : platform::fake::FakeInterfaceList {
 TEST(NetworkSpeedSamplerTest, RatesAreCounterGrowthsOverTheUptimeSinceTheLastGoodSample) {
   // 64-bit counters start high so that a counter cut to 32 bits would show.
   constexpr std::uint64_t kBase = std::uint64_t{1} << 40;
-  constexpr double kShort = 1.0 / 2048;  // under a millisecond, exact in binary
-  constexpr auto k32 = platform::CounterWidth::bits32;
-  struct Link {
-    const char* name;
-    std::uint64_t received;
-    std::uint64_t sent;
-    platform::CounterWidth width = platform::CounterWidth::bits64;
+  const auto en0 = [&](std::uint64_t received, std::uint64_t sent) {
+    return counted("en0", kBase + received, kBase + sent);
   };
-  auto en0 = [&](std::uint64_t received, std::uint64_t sent) {
-    return Link{"en0", kBase + received, kBase + sent};
+  const auto utun0 = [](std::uint64_t received, std::uint64_t sent) {
+    return counted("utun0", received, sent, platform::CounterWidth::bits32);
   };
   const struct {
     const char* what;
     double uptime;
-    std::optional<std::vector<Link>> links;  // none: the list cannot be read
+    std::optional<std::vector<InterfaceEntry>> entries;  // none: the list cannot be read
     double download;
     double upload;
   } steps[] = {
-      {"failed first read", 9.0, std::nullopt, 0.0, 0.0},
-      {"first reading is only the baseline", 10.0, {{en0(1'000, 2'000)}}, 0.0, 0.0},
-      {"deltas over two seconds", 12.0, {{en0(5'000, 2'600)}}, 2'000.0, 300.0},
-      {"short interval counts as 1 ms", 12.0 + kShort, {{en0(5'005, 2'602)}}, 5'000.0, 2'000.0},
-      {"download went down", 13.0 + kShort, {{en0(4'000, 3'602)}}, 0.0, 1'000.0},
-      {"lower download is the baseline", 15.0 + kShort, {{en0(5'000, 3'000)}}, 500.0, 0.0},
-      {"failed read", 16.0 + kShort, std::nullopt, 0.0, 0.0},
-      {"covers the time since the last good reading",
-       19.0 + kShort,
-       {{en0(5'300, 3'600)}},
-       75.0,
-       150.0},
-      {"an interface seen first adds nothing",
-       20.0 + kShort,
-       {{en0(5'400, 3'700), {"utun0", 0xFFFF'F000, 0x10, k32}}},
-       100.0,
-       100.0},
-      {"a 32-bit counter that wrapped adds what it counted",
-       21.0 + kShort,
-       {{en0(5'400, 3'700), {"utun0", 0x1000, 0x20, k32}}},
-       8'192.0,
-       16.0},
-      {"a 32-bit counter that went down was reset",
-       22.0 + kShort,
-       {{en0(5'500, 3'700), {"utun0", 0x800, 0x20, k32}}},
-       100.0,
-       0.0},
-      {"an interface that went away stops adding",
-       23.0 + kShort,
-       {{{"utun0", 0x900, 0x30, k32}}},
-       256.0,
-       16.0},
+      {"failed first read", 9.0, std::nullopt, 0, 0},
+      {"first reading is only the baseline", 10.0, {{en0(1'000, 2'000)}}, 0, 0},
+      {"deltas over two seconds", 12.0, {{en0(5'000, 2'600)}}, 2'000, 300},
+      {"download went down", 13.0, {{en0(4'000, 3'600)}}, 0, 1'000},
+      {"lower download is the baseline", 15.0, {{en0(5'000, 3'000)}}, 500, 0},
+      {"failed read", 16.0, std::nullopt, 0, 0},
+      {"since the last good reading", 19.0, {{en0(5'300, 3'600)}}, 75, 150},
+      {"a new interface", 20.0, {{en0(5'400, 3'700), utun0(0xFFFF'F000, 0x10)}}, 100, 100},
+      {"a wrapped 32-bit counter", 21.0, {{en0(5'400, 3'700), utun0(0x1000, 0x20)}}, 8'192, 16},
+      {"a 32-bit counter reset", 22.0, {{en0(5'500, 3'700), utun0(0x800, 0x20)}}, 100, 0},
+      {"an interface gone adds nothing", 23.0, {{utun0(0x900, 0x30)}}, 256, 16},
+      // Under a millisecond, exact in binary.
+      {"a short interval counts as 1 ms", 23.0 + 1.0 / 2048, {{utun0(0x905, 0x32)}}, 5'000, 2'000},
   };
   platform::fake::FakeClock clock;
   WatchedInterfaceList interfaces{clock};
@@ -93,14 +72,7 @@ TEST(NetworkSpeedSamplerTest, RatesAreCounterGrowthsOverTheUptimeSinceTheLastGoo
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
     clock.now = step.uptime;
-    interfaces.reading.reset();
-    if (step.links) {
-      interfaces.reading.emplace();
-      for (const Link& link : *step.links) {
-        interfaces.reading->push_back(countedEntry(link.name, link.received, link.sent));
-        interfaces.reading->back().counterWidth = link.width;
-      }
-    }
+    interfaces.reading = step.entries;
     const NetworkSnapshot snapshot = sampler.sample();
     EXPECT_DOUBLE_EQ(snapshot.downloadBytesPerSecond, step.download);
     EXPECT_DOUBLE_EQ(snapshot.uploadBytesPerSecond, step.upload);
@@ -110,7 +82,7 @@ TEST(NetworkSpeedSamplerTest, RatesAreCounterGrowthsOverTheUptimeSinceTheLastGoo
 
 TEST(NetworkSpeedSamplerSelectionTest, OnlyUpNonLoopbackLinkLevelEntriesWithStatisticsCount) {
   auto with = [](auto change) {
-    InterfaceEntry entry = countedEntry("en0");
+    InterfaceEntry entry = counted("en0");
     change(entry);
     return entry;
   };
@@ -119,13 +91,13 @@ TEST(NetworkSpeedSamplerSelectionTest, OnlyUpNonLoopbackLinkLevelEntriesWithStat
     InterfaceEntry entry;
     bool counted;
   } cases[] = {
-      {"empty name", countedEntry(""), true},
-      {"lo later in the name", countedEntry("vlo0"), true},
-      {"capitalised Lo prefix", countedEntry("Lo0"), true},
+      {"empty name", counted(""), true},
+      {"lo later in the name", counted("vlo0"), true},
+      {"capitalised Lo prefix", counted("Lo0"), true},
       {"not link-level", with([](InterfaceEntry& e) { e.linkLevel = false; }), false},
       {"down", with([](InterfaceEntry& e) { e.up = false; }), false},
       {"loopback flag", with([](InterfaceEntry& e) { e.loopback = true; }), false},
-      {"name starts with lo", countedEntry("lo0"), false},
+      {"name starts with lo", counted("lo0"), false},
       {"no name", with([](InterfaceEntry& e) { e.name.reset(); }), false},
       {"no statistics", with([](InterfaceEntry& e) { e.hasStatistics = false; }), false},
   };

@@ -1,9 +1,8 @@
-#include "platform/posix/posix_child_process_runner.h"
-
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -13,6 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/posix_child_process_runner.h"
+#include "platform/posix/posix_environment.h"
+#include "platform/posix/posix_process_probe.h"
 #include "tests/support/temp_dir.h"
 
 namespace platform::posix {
@@ -44,18 +46,11 @@ class PosixChildProcessRunnerTest : public ::testing::Test {
 };
 
 TEST_F(PosixChildProcessRunnerTest, LargeStandardErrorNeitherBlocksNorReachesOurOutput) {
-  const std::string captured = folder / "our-stderr";
-  const int saved = ::dup(STDERR_FILENO);
-  const int capture = ::open(captured.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-  ASSERT_GE(capture, 0);
-  ::dup2(capture, STDERR_FILENO);
+  ::testing::internal::CaptureStderr();
   const auto output = runScript("head -c 1048576 /dev/zero >&2\necho done\n", 3s);
-  ::dup2(saved, STDERR_FILENO);
-  ::close(saved);
-  ::close(capture);
+  EXPECT_EQ(::testing::internal::GetCapturedStderr().size(), 0u);
   ASSERT_TRUE(output.has_value());
   EXPECT_EQ(output->standardOutput, "done\n");
-  EXPECT_EQ(std::filesystem::file_size(captured), 0u);
 }
 
 // The arguments reach the child verbatim, without a shell.
@@ -126,6 +121,31 @@ TEST_F(PosixChildProcessRunnerTest, ChildInheritsNoOtherDescriptor) {
   ASSERT_TRUE(listing.has_value());
   // 3 is the descriptor ls itself opens to read the folder.
   EXPECT_EQ(listing->standardOutput, "0\n1\n2\n3\n");
+}
+
+TEST(PosixEnvironmentTest, ReadsVariablesAsTheyAreSetNowAndOnlyByAValidName) {
+  PosixEnvironment environment;
+  ::setenv("VELMORA_ENV_PROBE", "B=C", 1);
+  EXPECT_EQ(environment.value("VELMORA_ENV_PROBE"), "B=C");
+  EXPECT_EQ(environment.value("VELMORA_ENV_PROBE=B"), std::nullopt);
+  EXPECT_EQ(environment.value(""), std::nullopt);
+  ::setenv("VELMORA_ENV_PROBE", "", 1);
+  EXPECT_EQ(environment.value("VELMORA_ENV_PROBE"), "");
+  ::unsetenv("VELMORA_ENV_PROBE");
+  EXPECT_EQ(environment.value("VELMORA_ENV_PROBE"), std::nullopt);
+}
+
+TEST(PosixProcessProbeTest, OwnProcessExistsButAReapedChildOrAnIdBelowOneDoesNot) {
+  PosixProcessProbe probe;
+  EXPECT_EQ(probe.probe(::getpid()), 0);
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ASSERT_GT(child, 0);
+  ASSERT_EQ(::waitpid(child, nullptr, 0), child);
+  // kill() would address our process group or every process for ids below one
+  // and succeed.
+  for (const std::int32_t pid : {child, 0, -1, -static_cast<std::int32_t>(::getpgrp())})
+    EXPECT_NE(probe.probe(pid), 0) << pid;
 }
 
 }  // namespace
