@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/glib_run_loop.h"
-#include "tests/linux/test_bus.h"
+#include "tests/support/gdbus.h"
 
 namespace platform::linuxdesktop::testing {
 namespace {
+
+using namespace test_support;
 
 // Counts terminations. Once launched it raises the signal, or with 0 calls
 // terminate twice.

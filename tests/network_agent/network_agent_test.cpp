@@ -111,10 +111,9 @@ TEST_F(NetworkAgentLaunch, WithoutAButtonLaunchCompletesAndEveryRefreshStillSets
 
   EXPECT_TRUE(platform.log.withPrefix("button.").empty());
   EXPECT_TRUE(item().visible);
-  const auto lengths = platform.log.withPrefix("item.setLength(");
-  ASSERT_EQ(lengths.size(), 4u);
-  const double expected = platform.drawing.images.back()->size().width + 6;
-  EXPECT_EQ(lengths.back(), "item.setLength(" + formatNumber(expected) + ")");
+  const double width = platform.drawing.images.back()->size().width + 6;
+  EXPECT_EQ(platform.log.withPrefix("item.setLength("),
+            Log(4, "item.setLength(" + formatNumber(width) + ")"));
 
   // A secondary click still attaches and detaches the menu, with nothing to click.
   platform.app.withCurrentEvent(Event{kEventTypeRightMouseUp, 0},
