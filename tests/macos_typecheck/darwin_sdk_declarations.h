@@ -4,17 +4,15 @@
 // record holds only the fields it reads, so its layout is not the SDK's (the
 // check compiles, never runs). Anything GNUstep or Linux already declares is
 // left to them.
-// Force-included before every checked file; empty stand-ins for
-// <mach/mach.h> and <sys/sysctl.h> let those includes resolve.
+// Force-included before every checked file, all of them Objective-C++; empty
+// stand-ins for <mach/mach.h> and <sys/sysctl.h> let those includes resolve.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 #include <sys/types.h>
 
-#ifdef __cplusplus
 extern "C" {
-#endif
 
 // <mach/mach.h>: Mach types, host statistics, page size.
 typedef unsigned int natural_t;
@@ -81,12 +79,8 @@ struct if_data {
   uint32_t ifi_ibytes;
   uint32_t ifi_obytes;
 };
-
-#ifdef __cplusplus
 }
-#endif
 
-#ifdef __OBJC__
 #import <AppKit/AppKit.h>
 #import <Foundation/Foundation.h>
 
@@ -144,4 +138,3 @@ typedef NSUInteger NSDistributedNotificationOptions;
 @interface NSUserDefaults (VelmoraCurrentSDK)
 - (instancetype)initWithSuiteName:(NSString*)suitename;
 @end
-#endif

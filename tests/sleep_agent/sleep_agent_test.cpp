@@ -32,7 +32,8 @@ class SleepAgent : public ::testing::Test,
 };
 
 // One agent goes through the steps in order, so every not-active case follows
-// an active one and must turn the item back.
+// an active one and must turn the item back. How each value reads is
+// notification_body_fuzz's rule, whose seeds hold the odd ones.
 TEST_F(SleepAgent, LaunchShowsTheNotActiveStateBeforeObservingAndEachNotificationRewritesIt) {
   launch();
   EXPECT_TRUE(platform.log.inOrder({"item.setVisible(true)", "button.setTitle(眠╮)",
@@ -49,11 +50,6 @@ TEST_F(SleepAgent, LaunchShowsTheNotActiveStateBeforeObservingAndEachNotificatio
   } steps[] = {
       {"active with status", UserInfo{{"active", "true"}, {"status", "下载中"}}, "醒┃",
        "睡眠：保持唤醒 · 下载中"},
-      {"capitalised True", UserInfo{{"active", "True"}, {"status", "S"}}, "眠╮", kNotActiveToolTip},
-      {"empty status", UserInfo{{"active", "true"}, {"status", ""}}, "醒┃", "睡眠：保持唤醒 · "},
-      {"Boolean true", UserInfo{{"active", true}}, "眠╮", kNotActiveToolTip},
-      {"status a number", UserInfo{{"active", "true"}, {"status", 7.0}}, "醒┃",
-       "睡眠：保持唤醒 · 保持唤醒"},
       {"missing key", UserInfo{{"status", "S"}}, "眠╮", kNotActiveToolTip},
       {"active without status", UserInfo{{"active", "true"}}, "醒┃", "睡眠：保持唤醒 · 保持唤醒"},
       {"same notification again", UserInfo{{"active", "true"}}, "醒┃", "睡眠：保持唤醒 · 保持唤醒"},

@@ -1,15 +1,125 @@
-#include "platform/darwin/routing_messages.h"
-
+// The Darwin backend's parsers and readers, which run anywhere.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstring>
+#include <fstream>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
+
+#include "platform/darwin/ioreg_device_utilization_reader.h"
+#include "platform/darwin/ioreg_output.h"
+#include "platform/darwin/mach_statistics.h"
+#include "platform/darwin/routing_messages.h"
+#include "platform/posix/posix_child_process_runner.h"
+#include "tests/support/temp_dir.h"
 
 namespace platform::darwin {
 namespace {
+
+// One accelerator node as the tool prints it, with the utilisation's value text spliced in.
+std::string acceleratorNode(const std::string& utilization) {
+  return "+-o AGXAcceleratorG13X  <class AGXAcceleratorG13X, id 0x1000003c5, registered>\n"
+         "    {\n"
+         "      \"PerformanceStatistics\" = {\"Tiler Utilization %\"=2,\"Device Utilization "
+         "%\"=" +
+         utilization + ",\"In use system memory\"=340983808}\n    }\n";
+}
+
+TEST(IoregOutputTest, NumberRightAfterTheFirstKeyIsTheUtilization) {
+  const std::string key = "\"Device Utilization %\"=";
+  const struct {
+    const char* what;
+    std::string output;
+    std::optional<std::int64_t> percent;
+  } cases[] = {
+      {"realistic nested statistics", acceleratorNode("23"), 23},
+      {"zero with leading zeros", key + "000", 0},
+      {"above 100 is limited", key + "250", 100},
+      {"fraction is cut at the point", key + "37.9", 37},
+      {"key at the end", "{\"Tiler Utilization %\"=3," + key, std::nullopt},
+      {"20 digits exceed 64 bits", key + "12345678901234567890", std::nullopt},
+      {"no key", "{\"Renderer Utilization %\"=9}", std::nullopt},
+      {"two accelerators: the first", acceleratorNode("12") + acceleratorNode("77"), 12},
+      {"first unusable decides", acceleratorNode("-1") + acceleratorNode("77"), std::nullopt},
+      {"lookalike key", "{\"Device Utilization % at cur p-state\"=5," + key + "41}", 41},
+      {"Arabic-Indic digit in the run", key + "3\xD9\xA7,", std::nullopt},
+      {"combining accent on a digit", key + "37\xCC\x81,", std::nullopt},
+      {"combining accent right after the key", key + "\xCC\x81" + "37", std::nullopt},
+      {"valid non-ASCII elsewhere", "\"IOName\" = \"\xE5\x9B\xBE\"\n" + acceleratorNode("64"), 64},
+      {"invalid byte before", "\"IOName\" = \"\xFF\"\n" + acceleratorNode("37"), std::nullopt},
+      {"overlong form", "\"IOName\" = \"\xC0\xAF\"\n" + acceleratorNode("37"), std::nullopt},
+      {"surrogate", "\"IOName\" = \"\xED\xA0\x80\"\n" + acceleratorNode("37"), std::nullopt},
+      {"truncated sequence at the end", acceleratorNode("37") + "\xE2\x82", std::nullopt},
+  };
+  for (const auto& output : cases) {
+    EXPECT_EQ(deviceUtilizationFromIoregOutput(output.output), output.percent) << output.what;
+  }
+}
+
+// Reads through a stand-in tool: a shell script with this body, written into
+// a fresh temporary folder that is removed afterwards.
+std::optional<std::int64_t> readWithTool(const std::string& body) {
+  const test_support::TempDir folder{"ioreg-standin"};
+  const std::string path = folder.path() / "ioreg";
+  std::ofstream(path) << "#!/bin/sh\n" << body;
+  ::chmod(path.c_str(), 0755);
+  platform::posix::PosixChildProcessRunner runner;
+  return IoregDeviceUtilizationReader{runner, path}.readDeviceUtilization();
+}
+
+TEST(StandInIoregTest, ToolRunWithTheFixedArgumentsGivesItsUtilizationUnlessItFails) {
+  const std::string node =
+      "echo '+-o AGXAcceleratorG13X  <class AGXAcceleratorG13X>'\n"
+      "echo '  \"PerformanceStatistics\" = {\"Device Utilization %\"=57}'\n";
+  EXPECT_EQ(readWithTool("[ \"$*\" = \"-r -c IOAccelerator -k PerformanceStatistics -d 1\" ] || "
+                         "exit 9\n" +
+                         node + "echo 'diagnostics nobody reads' >&2\n"),
+            57);
+  EXPECT_EQ(readWithTool(node + "exit 1\n"), std::nullopt);
+}
+
+TEST(MachStatisticsTest, TickCountersAreReadAsSignedThirtyTwoBitCounts) {
+  const CpuTicksReading ticks = cpuTicksFromLoadInfo(
+      {.user = 0x7fffffff, .system = 0x80000000, .idle = 0xffffffff, .nice = 25});
+  EXPECT_EQ(std::tuple(ticks.user, ticks.system, ticks.idle, ticks.nice),
+            std::tuple(0x7fffffffu, 0u, 0u, 25u));
+}
+
+TEST(MachStatisticsTest, UsedMemoryIsWiredInternalAndCompressorPagesCappedAtPhysical) {
+  constexpr std::uint64_t kGiB = std::uint64_t{1} << 30;
+  constexpr std::uint64_t kPage = 16 * 1024;
+  struct Case {
+    const char* what;
+    std::uint64_t physical;
+    std::uint64_t pageSize;
+    UsedPageCounts pages;
+    std::optional<std::uint64_t> used;
+  };
+  for (const Case& c : std::vector<Case>{
+           {"10 GiB of 16 KiB pages", 16 * kGiB, kPage, {200'000, 400'000, 55'360}, 10 * kGiB},
+           {"counts summed in 64 bits", 64 * kGiB, kPage, {0xffffffff, 1, 0}, 64 * kGiB},
+           {"more than physical", 16 * kGiB, kPage, {1'000'000, 1'000'000, 0}, 16 * kGiB},
+           {"a product beyond 64 bits",
+            16 * kGiB,
+            std::uint64_t{1} << 40,
+            {1 << 30, 0, 0},
+            16 * kGiB},
+           {"physical size zero", 0, kPage, {1, 1, 1}, std::nullopt},
+           {"page size zero", 16 * kGiB, 0, {1, 1, 1}, std::nullopt},
+       }) {
+    SCOPED_TRACE(c.what);
+    const std::optional<MemoryReading> reading =
+        memoryFromVmStatistics(c.physical, c.pageSize, c.pages);
+    ASSERT_EQ(reading.has_value(), c.used.has_value());
+    if (!reading) continue;
+    EXPECT_EQ(reading->physicalBytes, c.physical);
+    EXPECT_EQ(reading->usedBytes, *c.used);
+  }
+}
 
 using Bytes = std::vector<std::uint8_t>;
 using Strings = std::vector<std::string>;
