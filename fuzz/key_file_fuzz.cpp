@@ -3,6 +3,7 @@
 // Input: the file's bytes.
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -27,19 +28,16 @@ bool readsAsTrue(std::string_view value) {
   if (text == "true" || text == "yes") return true;
   std::string_view number = text;
   if (number.front() == '+' || number.front() == '-') number.remove_prefix(1);
-  if (number.empty()) return false;
-  for (const char character : number) {
-    if (!fuzz::isAsciiDigit(character)) return false;
-  }
-  return number.find_first_not_of('0') != std::string_view::npos;
+  return !number.empty() && std::ranges::all_of(number, fuzz::isAsciiDigit) &&
+         number.find_first_not_of('0') != std::string_view::npos;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fuzz::ScratchFolder folder;
+  static const test_support::TempDir folder{"velmora-fuzz"};
   const std::string_view contents = fuzz::textOf(data, size);
-  KeyFileUserDefaults defaults{folder.write("defaults.conf", contents)};
+  KeyFileUserDefaults defaults{fuzz::writeScratch(folder, "defaults.conf", contents)};
   // What GLib itself makes of the file; none when it refuses it.
   GKeyFile* reference = g_key_file_new();
   const bool loaded = g_key_file_load_from_data(reference, contents.data(), contents.size(),

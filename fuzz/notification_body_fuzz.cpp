@@ -6,6 +6,7 @@
 // serialised value, read as untrusted data.
 #include <glib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -96,11 +97,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::optional<platform::UserInfo> expected = expectedUserInfo(body.get());
   FUZZ_RULE(userInfo.has_value() == expected.has_value());
   if (userInfo) {
-    FUZZ_RULE(userInfo->size() == expected->size());
-    for (const auto& [key, value] : *userInfo) {
-      const auto found = expected->find(key);
-      FUZZ_RULE(found != expected->end() && sameValue(value, found->second));
-    }
+    FUZZ_RULE(std::ranges::equal(*userInfo, *expected, [](const auto& left, const auto& right) {
+      return left.first == right.first && sameValue(left.second, right.second);
+    }));
   }
   checkSleepState(userInfo);
   return 0;

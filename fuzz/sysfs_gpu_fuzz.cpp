@@ -3,6 +3,7 @@
 // Input: the busy file's bytes; a first byte of 's' makes the card
 // runtime-suspended (the rest is then the busy file).
 #include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -41,15 +42,15 @@ Expected expected(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const fuzz::ScratchFolder drm;
+  static const test_support::TempDir drm{"velmora-fuzz"};
   std::string_view busy = fuzz::textOf(data, size);
   const bool suspended = busy.starts_with('s');
   if (suspended) busy.remove_prefix(1);
-  drm.write("card0/device/gpu_busy_percent", busy);
+  fuzz::writeScratch(drm, "card0/device/gpu_busy_percent", busy);
   if (suspended) {
-    drm.write("card0/device/power/runtime_status", "suspended\n");
+    fuzz::writeScratch(drm, "card0/device/power/runtime_status", "suspended\n");
   } else {
-    drm.erase("card0/device/power/runtime_status");
+    std::filesystem::remove(drm.path() / "card0/device/power/runtime_status");
   }
 
   const std::optional<std::int64_t> percent = platform::linuxdesktop::readSysfsGpuBusy(drm.path());

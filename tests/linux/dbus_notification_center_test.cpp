@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/linux/notification_wire.h"
-#include "tests/linux/test_bus.h"
+#include "tests/support/gdbus.h"
 
 namespace platform::linuxdesktop::testing {
 namespace {
+
+using namespace test_support;
 
 using platform::OtherValue;
 using platform::UserInfo;
@@ -20,7 +22,7 @@ constexpr const char* kStateChanged = "com.velmora.app.sleepStatusStateChanged";
 
 // A center on this process's bus connection; the fixture's host connection
 // stands for the host application.
-class DbusNotificationCenterTest : public StatusItemTest {
+class DbusNotificationCenterTest : public ::testing::Test {
  protected:
   // From an object path of its own: observers listen to every path.
   void emitFromHost(const char* body) {
@@ -30,6 +32,7 @@ class DbusNotificationCenterTest : public StatusItemTest {
                                   "sleepStatusStateChanged", parsed.get(), nullptr);
   }
 
+  GObjectPtr<GDBusConnection> host = test_support::connectPeer();
   GObjectPtr<GDBusConnection> bus{g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr)};
   DbusNotificationCenter center{bus.get()};
 };

@@ -7,13 +7,11 @@
 #include "tests/support/private_session.h"
 
 // Every test runs on a private dbus-daemon, never the machine's bus, with
-// HOME and XDG_CONFIG_HOME inside a fresh temporary folder. A test that needs
-// a process without any session bus re-runs this binary with
-// VELMORA_TEST_WITHOUT_BUS set.
+// HOME and XDG_CONFIG_HOME inside a fresh temporary folder.
 int main(int argc, char** argv) {
   setenv("G_DEBUG", "fatal-criticals", 1);
   ::testing::InitGoogleTest(&argc, argv);
-  if (std::getenv("VELMORA_TEST_WITHOUT_BUS") || GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
+  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
   const test_support::PrivateSession session;
   setenv("HOME", session.home().c_str(), 1);
   setenv("XDG_CONFIG_HOME", (session.home() + "/config").c_str(), 1);

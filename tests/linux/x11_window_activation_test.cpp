@@ -1,4 +1,4 @@
-#include "platform/linux/x11_window_activation.h"
+#include "platform/linux/linux_running_applications.h"
 
 #include <unistd.h>
 
@@ -11,11 +11,13 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-#include "tests/linux/test_bus.h"
+#include "platform/linux/glib_handles.h"
 #include "tests/support/process.h"
 
 namespace platform::linuxdesktop::testing {
 namespace {
+
+using namespace test_support;
 
 // A headless X server of its own, with the test acting as its window manager.
 class X11WindowActivationTest : public ::testing::Test {
@@ -23,9 +25,8 @@ class X11WindowActivationTest : public ::testing::Test {
   void SetUp() override {
     const GCharPtr xvfb{g_find_program_in_path("Xvfb")};
     if (!xvfb) GTEST_SKIP() << "Xvfb is not installed";
-    server = std::make_unique<test_support::Process>(
-        test_support::Strings{xvfb.get(), "-displayfd", "1", "-nolisten", "tcp"},
-        test_support::Strings{std::string{"PATH="} + std::getenv("PATH")});
+    server = std::make_unique<Process>(Strings{xvfb.get(), "-displayfd", "1", "-nolisten", "tcp"},
+                                       Strings{std::string{"PATH="} + std::getenv("PATH")});
     const auto number = server->next([](const std::string& line) { return !line.empty(); }, 5s);
     ASSERT_TRUE(number) << "Xvfb gave no display";
     setenv("DISPLAY", (":" + *number).c_str(), 1);
@@ -36,7 +37,6 @@ class X11WindowActivationTest : public ::testing::Test {
 
   void TearDown() override {
     if (connection) xcb_disconnect(connection);
-    server.reset();
     unsetenv("DISPLAY");
   }
 
@@ -73,29 +73,33 @@ class X11WindowActivationTest : public ::testing::Test {
     return windows;
   }
 
-  std::unique_ptr<test_support::Process> server;
+  std::unique_ptr<Process> server;
   xcb_connection_t* connection = nullptr;
   xcb_window_t root = XCB_WINDOW_NONE;
 };
 
+// Through the running application the host request activates.
 TEST_F(X11WindowActivationTest, ActivatesTheListedWindowsOfTheProcessOnly) {
+  LinuxRunningApplications applications;
+  EXPECT_EQ(applications.find(2147483647), nullptr);
+  const auto self = applications.find(getpid());
+  ASSERT_TRUE(self);
   const auto pid = static_cast<std::uint32_t>(getpid());
   const xcb_window_t clients[] = {window(pid), window(pid + 1), window(pid)};
   const std::uint32_t redirect = XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT;
   xcb_change_window_attributes(connection, root, XCB_CW_EVENT_MASK, &redirect);
   const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
   atom("_NET_ACTIVE_WINDOW");
-  EXPECT_EQ(activateWindowsOf(getpid()), 0) << "without a client list";
+  self->activate(0);
   xcb_change_property(connection, XCB_PROP_MODE_REPLACE, root, clientList, XCB_ATOM_WINDOW, 32, 3,
                       clients);
-  EXPECT_TRUE(activationRequests().empty());
-  EXPECT_EQ(activateWindowsOf(getpid()), 2);
+  EXPECT_TRUE(activationRequests().empty()) << "without a client list";
+  self->activate(0);
   EXPECT_EQ(activationRequests(), (std::set<xcb_window_t>{clients[0], clients[2]}));
-  EXPECT_EQ(activateWindowsOf(4194305), 0);
   unsetenv("DISPLAY");
-  EXPECT_EQ(activateWindowsOf(getpid()), 0);
+  self->activate(0);
   setenv("DISPLAY", ":-1", 1);
-  EXPECT_EQ(activateWindowsOf(getpid()), 0);
+  self->activate(0);
   EXPECT_TRUE(activationRequests().empty());
 }
 

@@ -4,24 +4,21 @@
 
 #include <optional>
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 namespace platform::linuxdesktop {
 namespace {
 
-struct PresentationCase {
-  std::optional<std::string> host;
-  std::optional<TrayShape> userShape;
-  TrayPresentation expected;
-};
-
 TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithALabel) {
   const TrayPresentation wide{TrayShape::wide, true, false};
   const TrayPresentation square{TrayShape::square, true, false};
   const TrayPresentation mate{TrayShape::wide, false, false, 25};
   const TrayPresentation plasma{TrayShape::square, false, false};
-  const PresentationCase cases[] = {
+  // The host's program, the user's shape and what they give.
+  using Case = std::tuple<std::optional<std::string>, std::optional<TrayShape>, TrayPresentation>;
+  const Case cases[] = {
       {"notification-area-applet", {}, mate},
       {"mate-panel", {}, mate},
       {"wrapper-2.0", {}, square},
@@ -42,9 +39,8 @@ TEST(TrayPresentationTest, MeasuredHostsAreKnownAndUnknownOnesGetTheSquareWithAL
       {"mate-panel", TrayShape::square, {TrayShape::square, false, false, 25}},
       {"kded5", TrayShape::wide, {TrayShape::wide, false, false}},
   };
-  for (const PresentationCase& entry : cases) {
-    SCOPED_TRACE(entry.host.value_or("(unknown)"));
-    EXPECT_EQ(presentationFor(entry.host, entry.userShape), entry.expected);
+  for (const auto& [host, userShape, expected] : cases) {
+    EXPECT_EQ(presentationFor(host, userShape), expected) << host.value_or("(unknown)");
   }
 }
 

@@ -1,18 +1,18 @@
 // Declarations of the macOS SDK that GNUstep's headers and Linux's C library
-// lack, each written from Apple's documented signature or record layout, so
-// that the macOS backend can be type-checked on Linux. Only what the backend
-// uses is here; anything GNUstep or Linux already declares is left to them.
-// Force-included before every checked file; empty stand-ins for
-// <mach/mach.h> and <sys/sysctl.h> let those includes resolve.
+// lack, each written from Apple's documented signature, so that the macOS
+// backend can be type-checked on Linux. Only what the backend uses is here: a
+// record holds only the fields it reads, so its layout is not the SDK's (the
+// check compiles, never runs). Anything GNUstep or Linux already declares is
+// left to them.
+// Force-included before every checked file, all of them Objective-C++; empty
+// stand-ins for <mach/mach.h> and <sys/sysctl.h> let those includes resolve.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
 #include <sys/types.h>
 
-#ifdef __cplusplus
 extern "C" {
-#endif
 
 // <mach/mach.h>: Mach types, host statistics, page size.
 typedef unsigned int natural_t;
@@ -45,32 +45,12 @@ typedef struct host_cpu_load_info host_cpu_load_info_data_t;
 #define HOST_CPU_LOAD_INFO_COUNT \
   ((mach_msg_type_number_t)(sizeof(host_cpu_load_info_data_t) / sizeof(integer_t)))
 
+// The record holds only the counts the backend reads.
 struct vm_statistics64 {
-  natural_t free_count;
-  natural_t active_count;
-  natural_t inactive_count;
   natural_t wire_count;
-  uint64_t zero_fill_count;
-  uint64_t reactivations;
-  uint64_t pageins;
-  uint64_t pageouts;
-  uint64_t faults;
-  uint64_t cow_faults;
-  uint64_t lookups;
-  uint64_t hits;
-  uint64_t purges;
-  natural_t purgeable_count;
-  natural_t speculative_count;
-  uint64_t decompressions;
-  uint64_t compressions;
-  uint64_t swapins;
-  uint64_t swapouts;
   natural_t compressor_page_count;
-  natural_t throttled_count;
-  natural_t external_page_count;
   natural_t internal_page_count;
-  uint64_t total_uncompressed_pages_in_compressor;
-} __attribute__((aligned(8)));
+};
 typedef struct vm_statistics64 vm_statistics64_data_t;
 #define HOST_VM_INFO64_COUNT \
   ((mach_msg_type_number_t)(sizeof(vm_statistics64_data_t) / sizeof(integer_t)))
@@ -94,50 +74,13 @@ int sysctlbyname(const char* name, void* oldp, size_t* oldlenp, void* newp, size
 #define AF_LINK 18
 
 // <net/if.h> (net/if_var.h): the 32-bit statistics record of getifaddrs'
-// link-level entries, packed to 4 bytes as in the SDK.
-struct timeval32 {
-  int32_t tv_sec;
-  int32_t tv_usec;
-};
-#pragma pack(4)
+// link-level entries, with only the byte counters the backend reads.
 struct if_data {
-  u_char ifi_type;
-  u_char ifi_typelen;
-  u_char ifi_physical;
-  u_char ifi_addrlen;
-  u_char ifi_hdrlen;
-  u_char ifi_recvquota;
-  u_char ifi_xmitquota;
-  u_char ifi_unused1;
-  uint32_t ifi_mtu;
-  uint32_t ifi_metric;
-  uint32_t ifi_baudrate;
-  uint32_t ifi_ipackets;
-  uint32_t ifi_ierrors;
-  uint32_t ifi_opackets;
-  uint32_t ifi_oerrors;
-  uint32_t ifi_collisions;
   uint32_t ifi_ibytes;
   uint32_t ifi_obytes;
-  uint32_t ifi_imcasts;
-  uint32_t ifi_omcasts;
-  uint32_t ifi_iqdrops;
-  uint32_t ifi_noproto;
-  uint32_t ifi_recvtiming;
-  uint32_t ifi_xmittiming;
-  struct timeval32 ifi_lastchange;
-  uint32_t ifi_unused2;
-  uint32_t ifi_hwassist;
-  uint32_t ifi_reserved1;
-  uint32_t ifi_reserved2;
 };
-#pragma pack()
-
-#ifdef __cplusplus
 }
-#endif
 
-#ifdef __OBJC__
 #import <AppKit/AppKit.h>
 #import <Foundation/Foundation.h>
 
@@ -167,9 +110,8 @@ enum : NSCompositingOperation { NSCompositingOperationSourceOver = 2 };
 - (void)performAsCurrentDrawingAppearance:(void (^)(void))block;
 @end
 
-// The accessors of the property "template", a keyword in Objective-C++.
+// The setter of the property "template", a keyword in Objective-C++.
 @interface NSImage (VelmoraCurrentSDK)
-- (BOOL)isTemplate;
 - (void)setTemplate:(BOOL)isTemplate;
 @end
 
@@ -183,10 +125,8 @@ enum : NSCompositingOperation { NSCompositingOperationSourceOver = 2 };
 @property(getter=isVisible) BOOL visible;
 @end
 
-typedef NS_OPTIONS(NSUInteger, NSDistributedNotificationOptions) {
-  NSDistributedNotificationDeliverImmediately = (1UL << 0),
-  NSDistributedNotificationPostToAllSessions = (1UL << 1),
-};
+// Declared by NS_OPTIONS, which in C++ makes it this type; the backend passes 0.
+typedef NSUInteger NSDistributedNotificationOptions;
 
 @interface NSDistributedNotificationCenter (VelmoraCurrentSDK)
 - (void)postNotificationName:(NSString*)name
@@ -198,4 +138,3 @@ typedef NS_OPTIONS(NSUInteger, NSDistributedNotificationOptions) {
 @interface NSUserDefaults (VelmoraCurrentSDK)
 - (instancetype)initWithSuiteName:(NSString*)suitename;
 @end
-#endif

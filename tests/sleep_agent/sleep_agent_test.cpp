@@ -31,19 +31,17 @@ class SleepAgent : public ::testing::Test,
   }
 };
 
-TEST_F(SleepAgent, LaunchShowsTheNotActiveStateBeforeObservingAndStartsTheWatchdogLast) {
+// One agent goes through the steps in order, so every not-active case follows
+// an active one and must turn the item back. How each value reads is
+// notification_body_fuzz's rule, whose seeds hold the odd ones.
+TEST_F(SleepAgent, LaunchShowsTheNotActiveStateBeforeObservingAndEachNotificationRewritesIt) {
   launch();
   EXPECT_TRUE(platform.log.inOrder({"item.setVisible(true)", "button.setTitle(眠╮)",
                                     "button.setToolTip(" + kNotActiveToolTip + ")",
                                     "addObserver(" + kStateName + ")"}));
-  EXPECT_EQ(platform.log.all().back(), "scheduleTimer(2)");
+  EXPECT_EQ(platform.log.all().back(), "scheduleTimer(2)") << "the watchdog starts last";
   EXPECT_EQ(platform.item().secondaryClickMenu, nullptr);
   EXPECT_EQ(button().themedIconName, "preferences-desktop-screensaver");
-}
-
-// One agent goes through the steps in order, so every not-active case follows
-// an active one and must turn the item back.
-TEST_F(SleepAgent, EachNotificationRewritesTitleAndTooltip) {
   const struct {
     const char* what;
     std::optional<UserInfo> userInfo;
@@ -52,17 +50,11 @@ TEST_F(SleepAgent, EachNotificationRewritesTitleAndTooltip) {
   } steps[] = {
       {"active with status", UserInfo{{"active", "true"}, {"status", "下载中"}}, "醒┃",
        "睡眠：保持唤醒 · 下载中"},
-      {"capitalised True", UserInfo{{"active", "True"}, {"status", "S"}}, "眠╮", kNotActiveToolTip},
-      {"empty status", UserInfo{{"active", "true"}, {"status", ""}}, "醒┃", "睡眠：保持唤醒 · "},
-      {"Boolean true", UserInfo{{"active", true}}, "眠╮", kNotActiveToolTip},
-      {"status a number", UserInfo{{"active", "true"}, {"status", 7.0}}, "醒┃",
-       "睡眠：保持唤醒 · 保持唤醒"},
       {"missing key", UserInfo{{"status", "S"}}, "眠╮", kNotActiveToolTip},
       {"active without status", UserInfo{{"active", "true"}}, "醒┃", "睡眠：保持唤醒 · 保持唤醒"},
       {"same notification again", UserInfo{{"active", "true"}}, "醒┃", "睡眠：保持唤醒 · 保持唤醒"},
       {"no user info", std::nullopt, "眠╮", kNotActiveToolTip},
   };
-  launch();
   for (const auto& step : steps) {
     SCOPED_TRACE(step.what);
     platform.log.clear();
