@@ -113,10 +113,7 @@ class StatusItemTest : public ::testing::Test {
                       g_variant_new("(ii@as)", 0, -1, g_variant_new_strv(nullptr, 0))));
       g_dbus_method_invocation_return_value(invocation, nullptr);
     };
-    static const GDBusInterfaceVTable vtable = {.method_call = registerItem,
-                                                .get_property = nullptr,
-                                                .set_property = nullptr,
-                                                .padding = {}};
+    static const GDBusInterfaceVTable vtable{registerItem, nullptr, nullptr, {}};
     watcherObject = ObjectRegistrationId{
         host.get(),
         g_dbus_connection_register_object(host.get(), "/StatusNotifierWatcher", node->interfaces[0],
