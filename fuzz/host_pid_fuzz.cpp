@@ -10,12 +10,11 @@ namespace {
 
 // An optional sign, then only digits, within the signed 32-bit range.
 std::int32_t expected(std::string_view text) {
-  std::string_view digits = text;
-  const bool negative = !digits.empty() && digits.front() == '-';
-  if (!digits.empty() && (digits.front() == '-' || digits.front() == '+')) digits.remove_prefix(1);
-  if (digits.empty()) return 0;
+  const bool negative = text.starts_with('-');
+  if (negative || text.starts_with('+')) text.remove_prefix(1);
+  if (text.empty()) return 0;
   std::int64_t magnitude = 0;
-  for (const char character : digits) {
+  for (const char character : text) {
     if (!fuzz::isAsciiDigit(character)) return 0;
     magnitude = magnitude * 10 + (character - '0');
     if (magnitude > std::int64_t{1} << 31) return 0;

@@ -16,31 +16,21 @@
 #include "fuzz/fuzz_variant.h"
 #include "tools/tray_view/item_snapshot.h"
 
-namespace {
-
-using tools::trayview::ItemSnapshot;
-
-void checkIcon(GVariant* properties, const ItemSnapshot& snapshot) {
-  if (!snapshot.icon) return;
-  const auto& icon = *snapshot.icon;
-  FUZZ_RULE(icon.width > 0 && icon.height > 0 && icon.width <= 4096 && icon.height <= 4096);
-  FUZZ_RULE(icon.argb.size() == std::size_t(icon.width) * std::size_t(icon.height) * 4);
-  FUZZ_RULE(g_variant_is_of_type(properties, G_VARIANT_TYPE("a{sv}")));
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const fuzz::Variant value = fuzz::variantOf(data, size, {"a{sv}"});
   if (!value) return 0;
   GVariant* properties = value.get();
 
-  const ItemSnapshot snapshot = tools::trayview::readItemSnapshot(properties);
+  const tools::trayview::ItemSnapshot snapshot = tools::trayview::readItemSnapshot(properties);
   if (!g_variant_is_of_type(properties, G_VARIANT_TYPE("a{sv}"))) {
     FUZZ_RULE(snapshot.id.empty() && snapshot.title.empty() && snapshot.tooltip.empty() &&
               snapshot.status.empty() && !snapshot.icon);
   }
-  checkIcon(properties, snapshot);
+  if (snapshot.icon) {
+    const auto& icon = *snapshot.icon;
+    FUZZ_RULE(icon.width > 0 && icon.height > 0 && icon.width <= 4096 && icon.height <= 4096);
+    FUZZ_RULE(icon.argb.size() == std::size_t(icon.width) * std::size_t(icon.height) * 4);
+  }
   const std::string line = tools::trayview::formatItemLine(snapshot, ":1.42");
   FUZZ_RULE(line.starts_with("item "));
   // No byte a terminal acts on reaches it.

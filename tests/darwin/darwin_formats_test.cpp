@@ -1,9 +1,9 @@
 // The Darwin backend's parsers and readers, which run anywhere.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
@@ -66,7 +66,7 @@ std::optional<std::int64_t> readWithTool(const std::string& body) {
   const test_support::TempDir folder{"ioreg-standin"};
   const std::string path = folder.path() / "ioreg";
   std::ofstream(path) << "#!/bin/sh\n" << body;
-  ::chmod(path.c_str(), 0755);
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
   platform::posix::PosixChildProcessRunner runner;
   return IoregDeviceUtilizationReader{runner, path}.readDeviceUtilization();
 }

@@ -134,8 +134,7 @@ TEST(StatusItemRenderer, DrawsArrowsRatesAndColumnsInOrderWithTheirFontsColoursA
   // "2 KB/s" is 30 wide, "0 B/s" 25: the first column starts at 10 + 30 + 8.
   const auto image = renderer.image({1600.0, 0.0}, StatusMetrics{{"RAM", "63%"}, {"CPU", "--"}});
 
-  ASSERT_EQ(graphics.images.size(), 1u);
-  EXPECT_EQ(image, graphics.images[0]);
+  ASSERT_THAT(graphics.images, ::testing::ElementsAre(image));
   EXPECT_EQ(image->size(), (platform::Size{104.0, 22.0}));
   std::vector<std::string> drawn;
   for (const auto& op : graphics.images[0]->operations) {

@@ -1,5 +1,10 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <array>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -7,6 +12,9 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/fake/fake_services.h"
+#include "platform/linux/key_file_user_defaults.h"
+#include "platform/linux/key_file_user_defaults_store.h"
 #include "platform/linux/proc_file.h"
 #include "platform/linux/proc_meminfo_memory.h"
 #include "platform/linux/proc_stat_cpu_ticks.h"
@@ -14,6 +22,83 @@
 
 namespace platform::linuxdesktop {
 namespace {
+
+namespace fs = std::filesystem;
+using Variables = std::map<std::string, std::string>;
+
+// Writes the file with a fixed modification time whose nanosecond part is
+// given, so that same-size rewrites can be told apart (or not).
+void writeFile(const fs::path& path, const std::string& contents, long nanoseconds = 100) {
+  fs::create_directories(path.parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << contents;
+  const timespec times[2] = {{1700000000, nanoseconds}, {1700000000, nanoseconds}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+}
+
+class TextFileTest : public ::testing::Test {
+ protected:
+  test_support::TempDir folder;
+  fs::path file = folder.path() / "defaults.conf";
+  std::string home = folder.path() / "home";
+  platform::fake::CallLog log;
+  platform::fake::FakeEnvironment environment{log};
+  KeyFileUserDefaultsStore store{environment};
+};
+
+TEST(TextBooleanRuleTest, ReadsTrueYesAndNonZeroIntegers) {
+  for (const char* value : {"TRUE", " yEs\t", "+7", "-3", "0010", "123456789012345678901234567"})
+    EXPECT_TRUE(platform::textReadsAsTrue(value)) << '"' << value << '"';
+  for (const char* value : {"0", "-0", "", "+", "1.5", "on", "1 1", "truex"})
+    EXPECT_FALSE(platform::textReadsAsTrue(value)) << '"' << value << '"';
+}
+
+// Hostile files (FIFO, device, folder, too large, unreadable) are
+// UserFilesTest's rows, for this reader and the shape file's.
+TEST_F(TextFileTest, KeyFileUnparsableFilesHoldNothing) {
+  for (const std::string& contents :
+       {std::string("[Other]\nshown=true\n"), std::string("shown=true\n[Defaults\n"),
+        std::string("\x00\xff\x01[Defaults]\nshown=1\n", 21)}) {
+    writeFile(file, contents);
+    EXPECT_FALSE(KeyFileUserDefaults(file).hasObject("shown")) << contents.substr(0, 20);
+  }
+}
+
+TEST_F(TextFileTest, KeyFileFollowsTheFileAsItAppearsIsRewrittenReplacedAndRemoved) {
+  KeyFileUserDefaults defaults(file);
+  EXPECT_FALSE(defaults.hasObject("shown"));
+  writeFile(file, "[Defaults]\nshown=\\s1\nempty=\n");
+  defaults.synchronize();
+  EXPECT_TRUE(defaults.boolForKey("shown"));
+  EXPECT_TRUE(defaults.hasObject("empty"));
+  EXPECT_FALSE(defaults.boolForKey("empty"));
+  // Same inode, size and modification time: the status-change time tells.
+  writeFile(file, "[Defaults]\nshown=\\s0\nempty=\n");
+  defaults.synchronize();
+  EXPECT_FALSE(defaults.boolForKey("shown"));
+  // A rename brings a new inode.
+  writeFile(folder.path() / "new", "[Defaults]\nshown=1\n", 200);
+  fs::rename(folder.path() / "new", file);
+  defaults.synchronize();
+  EXPECT_TRUE(defaults.boolForKey("shown"));
+  fs::remove(file);
+  defaults.synchronize();
+  EXPECT_FALSE(defaults.hasObject("shown"));
+}
+
+TEST_F(TextFileTest, KeyFileSuiteLivesUnderAbsoluteXdgConfigHomeElseHomeConfig) {
+  const std::string underHome = home + "/.config/app/defaults.conf";
+  for (const auto& [variables, expected] :
+       std::initializer_list<std::pair<Variables, std::optional<std::string>>>{
+           {{{"XDG_CONFIG_HOME", "/xdg"}, {"HOME", home}}, "/xdg/app/defaults.conf"},
+           {{{"XDG_CONFIG_HOME", ""}, {"HOME", home}}, underHome},
+           {{{"XDG_CONFIG_HOME", "relative"}, {"HOME", home}}, underHome},
+           {{{"HOME", ""}}, std::nullopt},
+           {{}, std::nullopt}}) {
+    environment.variables = variables;
+    EXPECT_EQ(store.suitePath("app"), expected);
+    EXPECT_EQ(store.openSuite("app") != nullptr, expected.has_value());
+  }
+}
 
 using Ticks = std::optional<std::array<std::uint64_t, 4>>;             // user, nice, system, idle
 using Bytes = std::optional<std::pair<std::uint64_t, std::uint64_t>>;  // physical, used
@@ -91,10 +176,8 @@ TEST(ProcReadersTest, ThisMachineReadsInRangeAndMissingFilesReadNothing) {
 
 // A file opened for each read and one kept open read the same, each time the
 // text as it is then.
-TEST(ReadFileHeadTest, KeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
-  const test_support::TempDir folder;
-  const std::string path = folder.path() / "file";
-  KernelTextFile kept(path);
+TEST_F(TextFileTest, ReadFileHeadKeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
+  KernelTextFile kept(file);
   for (const auto& [contents, expected] :
        std::initializer_list<std::pair<std::string, std::optional<std::string_view>>>{
            {"1234\n567", "1234\n567"},  // exactly the buffer's length, unterminated
@@ -102,9 +185,9 @@ TEST(ReadFileHeadTest, KeepsWholeLinesOfALongerFileAndAllOfOneThatFits) {
            {"1234\n5678", "1234\n"},
            {"123456789", std::nullopt},
            {"", ""}}) {
-    std::ofstream(path, std::ios::trunc) << contents;
+    std::ofstream(file, std::ios::trunc) << contents;
     std::array<char, 8> buffer{};
-    EXPECT_EQ(readFileHead(path.c_str(), buffer), expected) << contents;
+    EXPECT_EQ(readFileHead(file.c_str(), buffer), expected) << contents;
     EXPECT_EQ(kept.readHead(buffer), expected) << contents;
   }
 }
