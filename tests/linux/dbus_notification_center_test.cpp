@@ -15,9 +15,6 @@ namespace {
 
 using namespace test_support;
 
-using platform::OtherValue;
-using platform::UserInfo;
-
 constexpr const char* kStateChanged = "com.velmora.app.sleepStatusStateChanged";
 
 // A center on this process's bus connection; the fixture's host connection

@@ -43,6 +43,8 @@ class LinuxGpuUtilizationTest : public ::testing::Test {
   fs::path drm = folder.path() / "drm";
 };
 
+// One card's file alone (a figure above 100, a sign, a suspended card) is
+// sysfs_gpu_fuzz's, against its own reading of the kernel's format.
 TEST_F(LinuxGpuUtilizationTest, SysfsGivesTheBusiestCard) {
   const std::string suspended = "card0/device/power/runtime_status";
   for (const auto& [files, expected] :
@@ -50,13 +52,10 @@ TEST_F(LinuxGpuUtilizationTest, SysfsGivesTheBusiestCard) {
            {{{busy("card1"), "10\n"}, {busy("card0"), "20\n"}}, 20},
            {{{busy("card10"), "7\n"}, {busy("card2"), "5"}}, 7},
            {{{busy("card0-DP-1"), "99\n"}, {busy("card1"), "3\n"}}, 3},
-           {{{busy("card0"), "250\n"}}, 100},
            {{{busy("card0"), "busy\n"}, {busy("card1"), "42\n"}}, 42},
            // Reading a runtime-suspended card's file would wake it.
-           {{{suspended, "suspended\n"}, {busy("card0"), "61\n"}}, 0},
            {{{suspended, "suspended\n"}, {busy("card0"), "61\n"}, {busy("card1"), "30\n"}}, 30},
            {{{busy("card0"), "99999999999999999999\n"}, {busy("card1"), "3\n"}}, 100},
-           {{{busy("card0"), "-5\n"}}, std::nullopt},
            {{}, std::nullopt}}) {
     write(files);
     EXPECT_EQ(LinuxGpuUtilization(drm, folder.path() / "absent.so").readDeviceUtilization(),
