@@ -200,44 +200,58 @@ class TrayHostTest : public PanelFixture,
   }
 
   // The whole reading (or the sleep title) as the label, in the bar's own
-  // colour, beside a picture on its backdrop at the height the host draws
-  // icons: for the rates, a symbol of them as large as the icon allows.
-  void expectLabelBesideSymbol(const Process& item, const Image& before, bool network, Box& shown) {
+  // colour: beside a picture on its backdrop at the height the host draws
+  // icons (for the rates, a symbol of them as large as the icon allows), or
+  // with no picture beside a themed icon the theme has.
+  void expectLabel(const Process& item, const Image& before, bool network, Box& shown) {
+    const bool symbol = host().network == Shows::labelBesideSymbol;
     const auto picture = [&](const Image& shot) {
       return measurePicture(shot, host().top, host().bottom);
     };
+    // The icon is at most a panel's height wide; the label adds a character
+    // or more.
+    const int wantedInk = (symbol ? kSymbolSide : host().bottom - host().top) + kCharacterWidth;
     const auto changed = settled(
         30s,
         [&](const Image& shot) {
           return changedBox(before, shot, host().top, host().bottom, host().left);
         },
         [&](const Image& shot, const Box& box) {
-          return picture(shot) && inkColumns(shot, box) >= kSymbolSide + kCharacterWidth;
+          return picture(shot).has_value() == symbol && inkColumns(shot, box) >= wantedInk;
         });
     ASSERT_TRUE(changed) << "the item never showed";
     const auto& [shot, box] = *changed;
     shown = box;
-    const auto symbol = picture(shot);
-    ASSERT_TRUE(symbol) << "no picture beside the label";
-    const auto label = measureLabel(shot, {symbol->box.right, box.top, box.right, box.bottom});
-    ASSERT_TRUE(label) << "no label beside the picture";
-    char contrasts[32];
-    std::snprintf(contrasts, sizeof contrasts, "%.1f-%.1f", symbol->contrast, label->contrast);
-    keepShot(shot, box, host().name + "-" + agent().name + "-" + contrasts);
-    EXPECT_GE(symbol->contrast, kMinimumContrast) << "the picture";
-    EXPECT_GE(label->contrast, kMinimumContrast) << "the label";
-    EXPECT_GE(label->glyphHeight, kMinimumDigitHeight) << "the label";
-    EXPECT_GE(symbol->box.height(), kSymbolSide - 1) << "the picture";
     const std::string text = itemProperty(item, "XAyatanaLabel");
-    if (!network) {
-      EXPECT_TRUE(std::regex_search(text, std::regex{"[醒眠]"})) << text;
+    EXPECT_TRUE(std::regex_search(
+        text, std::regex{network ? "'↑[0-9.]+[KMG]? ↓[0-9.]+[KMG]? RAM [0-9]+%'" : "[醒眠]"}))
+        << text;
+    if (!symbol) {
+      keepShot(shot, box, host().name + "-" + agent().name);
+      EXPECT_GE(inkColumns(shot, box), wantedInk) << "no text beside the icon";
+      EXPECT_FALSE(picture(shot)) << "a pixmap was drawn";
+      std::smatch name;
+      const std::string iconName = itemProperty(item, "IconName");
+      ASSERT_TRUE(std::regex_search(iconName, name, std::regex{"'([a-z-]+)'"})) << iconName;
+      const std::string find = "find /usr/share/icons -name '" + name[1].str() + ".*' | grep -q .";
+      EXPECT_EQ(std::system(find.c_str()), 0)
+          << name[1] << " is in no installed icon theme: the host would show a placeholder";
       return;
     }
-    EXPECT_EQ(symbol->textRows.size(), 1u) << "the symbol is no rows of digits";
-    EXPECT_GE(symbol->textRows.empty() ? 0 : symbol->textRows[0], kMinimumSymbolHeight);
-    // RAM is shown by default.
-    EXPECT_TRUE(std::regex_search(text, std::regex{"'↑[0-9.]+[KMG]? ↓[0-9.]+[KMG]? RAM [0-9]+%'"}))
-        << text;
+    const auto symbolShown = picture(shot);
+    ASSERT_TRUE(symbolShown) << "no picture beside the label";
+    const auto label = measureLabel(shot, {symbolShown->box.right, box.top, box.right, box.bottom});
+    ASSERT_TRUE(label) << "no label beside the picture";
+    char contrasts[32];
+    std::snprintf(contrasts, sizeof contrasts, "%.1f-%.1f", symbolShown->contrast, label->contrast);
+    keepShot(shot, box, host().name + "-" + agent().name + "-" + contrasts);
+    EXPECT_GE(symbolShown->contrast, kMinimumContrast) << "the picture";
+    EXPECT_GE(label->contrast, kMinimumContrast) << "the label";
+    EXPECT_GE(label->glyphHeight, kMinimumDigitHeight) << "the label";
+    EXPECT_GE(symbolShown->box.height(), kSymbolSide - 1) << "the picture";
+    if (!network) return;
+    EXPECT_EQ(symbolShown->textRows.size(), 1u) << "the symbol is no rows of digits";
+    EXPECT_GE(symbolShown->textRows.empty() ? 0 : symbolShown->textRows[0], kMinimumSymbolHeight);
   }
 
   // The picture on its backdrop: the rates in two rows of digits filling the
@@ -345,42 +359,16 @@ class TrayHostTest : public PanelFixture,
 
 TEST_P(TrayHostTest, ItemIsLegibleOnThePanel) {
   const bool network = agent().program == std::string{kNetworkAgent};
-  const Shows shows = host().network;
   const auto before = screenshot();
   ASSERT_TRUE(before);
   // host-sim ends at the end of its input: a sleep keeps that open.
   Process& hostSim = start({"sh", "-c", "sleep 1000 | " + std::string{kHostSim} + " --no-agents"});
   Process& item = startAgent(agent().program, std::to_string(hostSim.id()));
-  if (shows == Shows::label) {
-    // No picture: the label as text beside a themed icon the theme has.
-    // The icon is at most a panel's height wide; the label adds a character
-    // or more.
-    const int wantedInk = host().bottom - host().top + kCharacterWidth;
-    const auto changed = settled(
-        20s,
-        [&](const Image& shot) { return changedBox(*before, shot, host().top, host().bottom); },
-        [&](const Image& shot, const Box& box) { return inkColumns(shot, box) >= wantedInk; });
-    ASSERT_TRUE(changed) << "the item never showed";
-    const auto& [shot, box] = *changed;
-    keepShot(shot, box, host().name + "-" + agent().name);
-    EXPECT_GE(inkColumns(shot, box), wantedInk) << "no text beside the icon";
-    EXPECT_FALSE(measurePicture(shot, host().top, host().bottom)) << "a pixmap was drawn";
-    const std::string label = itemProperty(item, "XAyatanaLabel");
-    EXPECT_TRUE(std::regex_search(label, std::regex{network ? "↑[0-9.]+[KMG]? ↓" : "[醒眠]"}))
-        << label;
-    std::smatch name;
-    const std::string iconName = itemProperty(item, "IconName");
-    ASSERT_TRUE(std::regex_search(iconName, name, std::regex{"'([a-z-]+)'"})) << iconName;
-    const std::string find = "find /usr/share/icons -name '" + name[1].str() + ".*' | grep -q .";
-    EXPECT_EQ(std::system(find.c_str()), 0)
-        << name[1] << " is in no installed icon theme: the host would show a placeholder";
-    return;
-  }
   Box shown;
-  if (shows == Shows::labelBesideSymbol) {
-    expectLabelBesideSymbol(item, *before, network, shown);
-  } else {
+  if (host().network == Shows::widePicture || host().network == Shows::squarePicture) {
     expectPicture(item, network, shown);
+  } else {
+    expectLabel(item, *before, network, shown);
   }
   if (HasFatalFailure() || host().clicks == Clicks::none) return;
   // The request host-sim reports next.
