@@ -22,10 +22,6 @@ constexpr auto kPeriod = 2000ms;
 // slowed alike by the machine's load).
 constexpr auto kExitMargin = 500ms;
 
-std::int64_t milliseconds(Clock::duration duration) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(duration).count();
-}
-
 // What a row's agents must do.
 enum class Ends {
   afterTheHostIsKilled,  // the host lives, then is killed
@@ -73,7 +69,7 @@ class HostWatchdogTest : public AgentFixture {
       EXPECT_TRUE(ended.contains(agent)) << "SIGTERM did not end the agent";
       if (ended.contains(agent)) took = std::max(took, ended[agent] - since);
     }
-    std::printf("ending on SIGTERM took %lld ms\n", static_cast<long long>(milliseconds(took)));
+    std::printf("ending on SIGTERM took %lld ms\n", static_cast<long long>(took / 1ms));
     return took;
   }
 
@@ -82,7 +78,7 @@ class HostWatchdogTest : public AgentFixture {
                          int status = 0) {
     ASSERT_TRUE(ended.contains(&agent)) << "the agent did not end";
     EXPECT_EQ(agent.waitForExit(0s), status);
-    EXPECT_LT(milliseconds(ended[&agent] - since), milliseconds(bound)) << "ended too late";
+    EXPECT_LT(ended[&agent] - since, bound) << "ended too late";
   }
 
   std::map<Process*, Clock::time_point> ended;
@@ -159,7 +155,7 @@ TEST_F(HostWatchdogTest, OnlyAGoneOrUnsignalableHostEndsTheAgentsEachWithinAPeri
       if (row.ends == Ends::onSigterm) continue;
       expectEndedWithin(*agent, row.since, kPeriod + reference + kExitMargin);
       if (row.ends == Ends::atTheFirstTick) {
-        EXPECT_GE(milliseconds(ended[agent] - agent->startTime()), milliseconds(kPeriod - 100ms))
+        EXPECT_GE(ended[agent] - agent->startTime(), kPeriod - 100ms)
             << "ended before its first tick";
       }
     }
