@@ -77,17 +77,6 @@ TEST(CairoImageTest, ColoursStayExactAndTheBackdropIsPaddedWithRoundedCorners) {
   }
 }
 
-// Draws what the image kept onto another image.
-void replay(const platform::fake::FakeImage& image, platform::Image& onto) {
-  for (const platform::fake::DrawOperation& step : image.operations) {
-    if (step.kind == platform::fake::DrawOperation::Kind::fill) {
-      onto.fill(step.color);
-    } else {
-      onto.drawText(step.text, step.at, step.font, step.color);
-    }
-  }
-}
-
 // A status image in the network agent's arrangement: rates, then a column.
 platform::fake::FakeImage arrangement(double width = 80.0) {
   platform::fake::FakeImage image({width, 22.0});
@@ -99,10 +88,17 @@ platform::fake::FakeImage arrangement(double width = 80.0) {
   return image;
 }
 
+// The image drawing what the kept one was told to draw.
 std::unique_ptr<CairoImage> drawn(const platform::fake::FakeImage& image,
                                   const std::shared_ptr<TextEngine>& engine) {
   auto made = std::make_unique<CairoImage>(image.size(), engine);
-  replay(image, *made);
+  for (const platform::fake::DrawOperation& step : image.operations) {
+    if (step.kind == platform::fake::DrawOperation::Kind::fill) {
+      made->fill(step.color);
+    } else {
+      made->drawText(step.text, step.at, step.font, step.color);
+    }
+  }
   return made;
 }
 

@@ -73,19 +73,26 @@ const Bytes kTwoLinksAndDone =
     link(IFF_UP | IFF_LOOPBACK, attribute(IFLA_IFNAME, "lo") + attribute(IFLA_STATS64, kStats64)) +
     link(IFF_UP, kEth0 + attribute(IFLA_STATS64, kStats64)) + kDone;
 
-// The progress, then each entry: name, "+" when up, "L" for loopback, and
-// "received/sent" when it has counters ("32-bit" after them when they are).
-std::string summary(const LinkDumpParser& parser, Progress progress) {
-  std::string text = progress == Progress::done     ? "done"
-                     : progress == Progress::failed ? "failed"
-                                                    : "more";
-  for (const auto& link : parser.entries()) {
+// Each entry: name, "+" when up, "L" for loopback, and "received/sent" when
+// it has counters ("32-bit" after them when they are).
+std::string described(const std::vector<InterfaceEntry>& entries) {
+  std::string text;
+  for (const auto& link : entries) {
     text += " " + link.name.value_or("?") + (link.up ? "+" : "") + (link.loopback ? "L" : "");
     if (link.hasStatistics) {
       text += " " + std::to_string(link.receivedBytes) + "/" + std::to_string(link.sentBytes);
       if (link.counterWidth == platform::CounterWidth::bits32) text += " 32-bit";
     }
   }
+  return text;
+}
+
+// The progress, then the entries, then the counters by index.
+std::string summary(const LinkDumpParser& parser, Progress progress) {
+  std::string text = progress == Progress::done     ? "done"
+                     : progress == Progress::failed ? "failed"
+                                                    : "more";
+  text += described(parser.entries());
   for (const auto& counters : parser.counters()) {
     text += " #" + std::to_string(counters.index) + " " + std::to_string(counters.receivedBytes) +
             "/" + std::to_string(counters.sentBytes);
@@ -135,16 +142,10 @@ TEST(LinkDumpParserTest, CountersJoinTheKeptLinksByIndexOnly) {
   using Counters = LinkDumpParser::IndexedCounters;
   const auto joined = [&](const std::vector<Counters>& counters) {
     const auto entries = linksWithCounters(links, indexes, counters);
-    if (!entries) return std::string{"none"};
-    std::string text;
-    for (const auto& entry : *entries) {
-      text += *entry.name + "=" + std::to_string(entry.receivedBytes) + "/" +
-              std::to_string(entry.sentBytes) + (entry.hasStatistics ? " " : "? ");
-    }
-    return text;
+    return entries ? described(*entries) : "none";
   };
-  EXPECT_EQ(joined({{1, 10, 11}, {4, 40, 41}}), "lo=10/11 eth0=40/41 ");
-  EXPECT_EQ(joined({{4, 40, 41}, {1, 10, 11}}), "lo=10/11 eth0=40/41 ");
+  EXPECT_EQ(joined({{1, 10, 11}, {4, 40, 41}}), " lo 10/11 eth0 40/41");
+  EXPECT_EQ(joined({{4, 40, 41}, {1, 10, 11}}), " lo 10/11 eth0 40/41");
   EXPECT_EQ(joined({{1, 10, 11}, {5, 50, 51}}), "none");
   EXPECT_EQ(joined({{1, 10, 11}}), "none");
   EXPECT_EQ(joined({{1, 10, 11}, {4, 40, 41}, {5, 50, 51}}), "none");
