@@ -60,14 +60,15 @@ std::string AgentFixture::readFile(const std::string& path) {
   return contents.str();
 }
 
-bool AgentFixture::waitForBusNames(const Strings& names) {
+bool AgentFixture::waitForBusNames(const Strings& names, int seconds) {
   std::vector<std::unique_ptr<Process>> waits;
   for (const auto& name : names) {
     waits.push_back(std::make_unique<Process>(
-        Strings{"gdbus", "wait", "--session", "--timeout", "20", name}, environment));
+        Strings{"gdbus", "wait", "--session", "--timeout", std::to_string(seconds), name},
+        environment));
   }
   bool all = true;
-  for (auto& wait : waits) all = wait->waitForExit(25s) == 0 && all;
+  for (auto& wait : waits) all = wait->waitForExit(std::chrono::seconds{seconds + 5}) == 0 && all;
   return all;
 }
 

@@ -48,7 +48,7 @@ class AgentFixture : public ::testing::Test {
     return session->writeFile(relativePath, contents);
   }
   // Waits, side by side, until every name is on the bus.
-  bool waitForBusNames(const Strings& names);
+  bool waitForBusNames(const Strings& names, int seconds = 20);
   static std::string itemBusName(const Process& agent);
   // Waits until `watch` (a `tray-view watch`) has shown an item for each id.
   bool waitForItems(Process& watch, Strings ids, Clock::duration limit);

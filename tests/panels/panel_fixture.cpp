@@ -15,10 +15,6 @@ namespace {
 // sway refuses to run as root; it runs as nobody.
 constexpr const char* kUser = "65534";
 
-bool installed(const std::string& program) {
-  return std::system(("command -v " + program + " >/dev/null 2>&1").c_str()) == 0;
-}
-
 Strings asUser(Strings command) {
   command.insert(command.begin(), {"setpriv", std::string{"--reuid="} + kUser,
                                    std::string{"--regid="} + kUser, "--clear-groups"});
@@ -46,8 +42,7 @@ constexpr int kBlackLooks = 8;
 }  // namespace
 
 PanelSetup gnomeShell(bool dark) {
-  return {PanelSetup::Server::x11,
-          "1024x300x24",
+  return {"1024x300x24",
           {"sh", "-c", kGnomeShell},
           {{"system-bus.conf", kSystemBus},
            {"config/glib-2.0/settings/keyfile",
@@ -80,7 +75,7 @@ void PanelFixture::startPanel(const PanelSetup& setup) {
     if (getuid() != 0) GTEST_SKIP() << "sway runs as another user, which needs root here";
   }
   for (const std::string& program : required) {
-    if (!installed(program)) GTEST_SKIP() << program << " is not installed";
+    if (!test_support::installed(program)) GTEST_SKIP() << program << " is not installed";
   }
   if (server == PanelSetup::Server::x11) {
     // Xvfb picks a free display itself and writes its number once it
@@ -107,13 +102,7 @@ void PanelFixture::startPanel(const PanelSetup& setup) {
     const auto failure = startSway(setup);
     ASSERT_FALSE(failure) << *failure;
   }
-  if (setup.startSeconds > 20) {
-    Process wait{{"gdbus", "wait", "--session", "--timeout", std::to_string(setup.startSeconds),
-                  "org.kde.StatusNotifierWatcher"},
-                 environment};
-    wait.waitForExit(std::chrono::seconds{setup.startSeconds + 5});
-  }
-  ASSERT_TRUE(waitForBusNames({"org.kde.StatusNotifierWatcher"}))
+  ASSERT_TRUE(waitForBusNames({"org.kde.StatusNotifierWatcher"}, setup.startSeconds))
       << "the panel's tray never started";
   if (setup.afterStart.empty()) return;
   for (const auto deadline = Clock::now() + 30s; Clock::now() < deadline;) {

@@ -28,8 +28,6 @@ struct Image {
 
 // How one panel runs headless.
 struct PanelSetup {
-  enum class Server { x11, sway };
-  Server server = Server::x11;
   // The Xvfb screen, or sway's output resolution.
   std::string screen;
   // The panel's command line; under sway, the bar command.
@@ -37,7 +35,7 @@ struct PanelSetup {
   // Files written into HOME before the panel starts: path and contents.
   std::vector<std::pair<std::string, std::string>> files;
   // Programs beyond the command's own that must be installed.
-  Strings required;
+  Strings required{};
   // Once the tray is up, run again and again until `ready` holds for the
   // screen before it (for example to close a shell's start-up overview);
   // nothing when empty.
@@ -45,6 +43,8 @@ struct PanelSetup {
   std::function<bool(const Image&)> ready{};
   // How long the panel may take to serve its tray.
   int startSeconds = 20;
+  enum class Server { x11, sway };
+  Server server = Server::x11;
 };
 
 // GNOME Shell on X11 with Debian's AppIndicator extension, its settings in a

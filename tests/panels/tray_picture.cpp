@@ -19,8 +19,6 @@ constexpr int kMinimumSide = 8;
 // A pixel belongs to the text when it stands out this much from the
 // backdrop: the antialiased edges of strokes too.
 constexpr double kTextContrast = 2.0;
-// Ink a panel draws: text against the panel's colour, antialiased edges left out.
-constexpr double kInkContrast = 3.0;
 
 double channel(int value) {
   const double c = value / 255.0;
@@ -93,30 +91,15 @@ std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bot
   if (!largest || largest->width() < kMinimumSide || largest->height() < kMinimumSide) {
     return std::nullopt;
   }
-  PictureMeasure measure;
-  measure.box = *largest;
-  measure.backdrop = kBackdrop;
   // The edge rows and columns are left out: the rounded corners blend into
   // the panel there.
-  bool inText = false;
-  for (int y = largest->top + 1; y < largest->bottom - 1; ++y) {
-    bool textRow = false;
-    for (int x = largest->left + 1; x < largest->right - 1; ++x) {
-      const double contrast = contrastRatio(shot.at(x, y), kBackdrop);
-      textRow = textRow || contrast >= kTextContrast;
-      if (contrast > measure.contrast) {
-        measure.contrast = contrast;
-        measure.fill = shot.at(x, y);
-      }
-    }
-    if (textRow && !inText) measure.textRows.push_back(0);
-    if (textRow) ++measure.textRows.back();
-    inText = textRow;
-  }
-  return measure;
+  const auto text = measureLabel(
+      shot, {largest->left + 1, largest->top + 1, largest->right - 1, largest->bottom - 1},
+      kTextContrast);
+  return PictureMeasure{text.value_or(LabelMeasure{}), *largest};
 }
 
-std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
+std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box, double inkContrast) {
   std::map<Rgb, int> counts;
   for (int y = box.top; y < box.bottom; ++y) {
     for (int x = box.left; x < box.right; ++x) ++counts[shot.at(x, y)];
@@ -127,7 +110,7 @@ std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
         ->first;
   };
   LabelMeasure measure;
-  measure.background = mostCommon(counts);
+  const Rgb background = mostCommon(counts);
   std::map<Rgb, int> inks;
   std::vector<bool> inkColumns(static_cast<std::size_t>(box.width()), false);
   int first = -1;
@@ -135,7 +118,7 @@ std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
   for (int y = box.top; y < box.bottom; ++y) {
     const int previous = last;
     for (int x = box.left; x < box.right; ++x) {
-      if (contrastRatio(shot.at(x, y), measure.background) < kInkContrast) continue;
+      if (contrastRatio(shot.at(x, y), background) < inkContrast) continue;
       ++inks[shot.at(x, y)];
       inkColumns[x - box.left] = true;
       if (first < 0) first = y;
@@ -149,8 +132,7 @@ std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box) {
     }
   }
   if (inks.empty()) return std::nullopt;
-  measure.fill = mostCommon(inks);
-  measure.contrast = contrastRatio(measure.fill, measure.background);
+  measure.contrast = contrastRatio(mostCommon(inks), background);
   measure.glyphHeight = last - first + 1;
   measure.inkColumns = static_cast<int>(std::ranges::count(inkColumns, true));
   return measure;

@@ -23,31 +23,10 @@ struct Box {
 // The WCAG contrast ratio of two colours, 1 to 21.
 double contrastRatio(Rgb a, Rgb b);
 
-// What an item's picture measures on screen.
-struct PictureMeasure {
-  // Where the picture's backdrop is, and its colour there.
-  Box box;
-  Rgb backdrop{};
-  // The text's fill: the colour inside the box that stands out most from the
-  // backdrop.
-  Rgb fill{};
-  double contrast = 0.0;
-  // The heights of the runs of rows inside the box that hold text, top to
-  // bottom.
-  std::vector<int> textRows;
-};
-
-// The tray picture within the rows [top, bottom) of the screen: the largest
-// connected area of the backdrop's colour, when it is at least a few pixels
-// each way.
-std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bottom);
-
 // Text a panel draws itself, in its own colour on its own background.
 struct LabelMeasure {
-  // The panel's colour (the box's most common one) and the text's fill (the
-  // most common colour that stands out from it).
-  Rgb background{};
-  Rgb fill{};
+  // The contrast of the text's fill (the most common colour that stands out
+  // from the box's most common one, the panel's) to the panel.
   double contrast = 0.0;
   // From the first to the last row that holds text.
   int glyphHeight = 0;
@@ -57,8 +36,21 @@ struct LabelMeasure {
   std::vector<int> textRows;
 };
 
-// The text within the box; absent when none stands out.
-std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box);
+// What an item's picture measures on screen: where its backdrop is, and the
+// text on the backdrop.
+struct PictureMeasure : LabelMeasure {
+  Box box;
+};
+
+// The tray picture within the rows [top, bottom) of the screen: the largest
+// connected area of the backdrop's colour, when it is at least a few pixels
+// each way.
+std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bottom);
+
+// The text within the box, the pixels that stand out from the panel by
+// `inkContrast`; absent when none does.
+std::optional<LabelMeasure> measureLabel(const Image& shot, const Box& box,
+                                         double inkContrast = 3.0);
 
 // The bounding box of the pixels in rows [top, bottom), from column `left`
 // on, that differ from `before`; absent when none does.

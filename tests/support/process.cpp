@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <utility>
 
 namespace test_support {
@@ -19,6 +20,10 @@ std::vector<char*> pointersTo(const Strings& texts) {
 }
 
 }  // namespace
+
+bool installed(const std::string& program) {
+  return std::system(("command -v '" + program + "' >/dev/null 2>&1").c_str()) == 0;
+}
 
 Process::Process(const Strings& arguments, const Strings& environment,
                  const std::string& stderrPath) {

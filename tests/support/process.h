@@ -15,6 +15,9 @@ using Clock = std::chrono::steady_clock;
 using Strings = std::vector<std::string>;
 using LineMatch = std::function<bool(const std::string&)>;
 
+// Whether `program` (a path, or a name looked up in PATH) can be run.
+bool installed(const std::string& program);
+
 // A child process leading a process group of its own, its standard output
 // read line by line. The destructor ends the whole group (SIGTERM, SIGKILL 3 s later) and
 // reaps the child.
