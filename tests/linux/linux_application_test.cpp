@@ -1,6 +1,5 @@
 #include "platform/linux/linux_application.h"
 
-#include <algorithm>
 #include <csignal>
 #include <memory>
 #include <vector>

@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <fstream>
 #include <functional>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,8 +19,6 @@
 
 #include "agent_common/host_contract.h"
 #include "network_agent/app/network_speed_status_item_app.h"
-#include "platform/linux/cairo_image.h"
-#include "platform/linux/dbusmenu_menu.h"
 #include "platform/linux/linux_platform.h"
 #include "platform/linux/notification_wire.h"
 #include "platform/linux/pango_graphics.h"

@@ -216,7 +216,8 @@ struct KernelStandIn {
 // The dumps of four reads when the second meets a fault: reports lost
 // (ENOBUFS) or a broken subscription must not pass for "no change", and a
 // kernel refusing stats dumps gets link dumps from then on. Our traffic on lo
-// before the second read shows in it whichever dump it takes.
+// before the second read shows in it whichever dump it takes. Names and the
+// link level of each entry are the parser's rows and link_dump_fuzz's.
 TEST(NetlinkInterfaceListTest, LostReportsABrokenSubscriptionOrARefusedStatsDumpMeanLinkDumps) {
   constexpr std::size_t kSent = 1 << 20;
   const struct {
@@ -237,8 +238,6 @@ TEST(NetlinkInterfaceListTest, LostReportsABrokenSubscriptionOrARefusedStatsDump
     NetlinkInterfaceList list{&KernelStandIn::receive};
     const auto before = list.interfaces();
     ASSERT_TRUE(before.has_value());
-    EXPECT_TRUE(std::all_of(before->begin(), before->end(),
-                            [](const auto& entry) { return entry.name && entry.linkLevel; }));
     KernelStandIn::subscriptionError = row.subscriptionError;
     KernelStandIn::refuseStats = row.refuseStats;
     sendOverLoopback(kSent);

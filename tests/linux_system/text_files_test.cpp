@@ -148,15 +148,11 @@ TEST(ParseProcMeminfoTest, UsedIsTotalLessAvailableInBytes) {
   }
 }
 
-// The folding of the columns is held by the recorded text above.
-TEST(ProcReadersTest, ThisMachineReadsInRangeAndMissingFilesReadNothing) {
-  const auto ticks = ProcStatCpuTicks().ticks();
-  ASSERT_TRUE(ticks.has_value());
-  EXPECT_GT(ticks->user + ticks->system + ticks->nice + ticks->idle, 0u);
-  const auto memory = ProcMeminfoMemory().memory();
-  ASSERT_TRUE(memory.has_value());
-  EXPECT_GT(memory->physicalBytes, 0u);
-  EXPECT_LE(memory->usedBytes, memory->physicalBytes);
+// The real files, at their usual paths. What a reading holds is the parsers'
+// rows above.
+TEST(ProcReadersTest, ThisMachineReadsAndMissingFilesReadNothing) {
+  EXPECT_TRUE(ProcStatCpuTicks().ticks().has_value());
+  EXPECT_TRUE(ProcMeminfoMemory().memory().has_value());
   EXPECT_EQ(ProcStatCpuTicks("/proc/absent").ticks(), std::nullopt);
   EXPECT_EQ(ProcMeminfoMemory("/proc/absent").memory(), std::nullopt);
 }

@@ -53,7 +53,7 @@ TEST_F(PosixChildProcessRunnerTest, LargeStandardErrorNeitherBlocksNorReachesOur
 }
 
 // The arguments reach the child verbatim, without a shell.
-TEST_F(PosixChildProcessRunnerTest, ExitStatusComesWithTheOutputOfTheArgumentsAndASignalGivesNone) {
+TEST_F(PosixChildProcessRunnerTest, ExitStatusComesWithTheOutputAndASignalOrAFailedStartGivesNone) {
   const auto started = Stopwatch::now();
   for (const auto& [status, expected] :
        std::initializer_list<std::pair<std::string, std::optional<int>>>{
@@ -67,6 +67,10 @@ TEST_F(PosixChildProcessRunnerTest, ExitStatusComesWithTheOutputOfTheArgumentsAn
   }
   // A quick child does not wait out the limit.
   EXPECT_LT(Stopwatch::now() - started, 2s);
+  // Nothing there, a file without the right to run, a folder, no path.
+  std::ofstream(folder / "plain") << "#!/bin/sh\necho should not run\n";
+  for (const std::string path : {folder / "missing", folder / "plain", folder, {}})
+    EXPECT_FALSE(runner.run(path, {}, kGenerousLimit).has_value()) << path;
 }
 
 TEST_F(PosixChildProcessRunnerTest, HungChildIsKilledAndReapedAtTheDeadline) {
@@ -84,12 +88,6 @@ TEST_F(PosixChildProcessRunnerTest, HungChildIsKilledAndReapedAtTheDeadline) {
     EXPECT_EQ(::kill(child, 0), -1);
     EXPECT_EQ(errno, ESRCH);
   }
-}
-
-TEST_F(PosixChildProcessRunnerTest, ExecutableThatCannotBeStartedGivesNone) {
-  std::ofstream(folder / "plain") << "#!/bin/sh\necho should not run\n";
-  for (const std::string path : {folder / "missing", folder / "plain", folder, {}})
-    EXPECT_FALSE(runner.run(path, {}, kGenerousLimit).has_value()) << path;
 }
 
 TEST_F(PosixChildProcessRunnerTest, OutputUpToTheCapIsKeptExactlyAndBeyondItGivesNoneAtOnce) {
