@@ -38,8 +38,6 @@ class AgentFixture : public ::testing::Test {
   Process& start(const Strings& arguments);
   // A process that only lives, as a host.
   Process& startSleeper() { return start({"sleep", "1000"}); }
-  // A pid that no process has: a child that was started and reaped.
-  pid_t deadPid() { return Process{{"true"}, environment}.id(); }
   // A one-shot program's output; absent unless it exited with 0 in 10 s.
   std::optional<Strings> run(const Strings& arguments);
   static std::string readFile(const std::string& path);

@@ -20,22 +20,18 @@ LineMatch tooltipEndsWith(const std::string& columns) {
   };
 }
 
-// Whether this machine's kernel reports a GPU's load itself: NVML is then
-// never asked.
-bool sysfsHasGpuBusy() {
-  std::error_code error;
-  for (const auto& entry : std::filesystem::directory_iterator("/sys/class/drm", error)) {
-    if (std::filesystem::exists(entry.path() / "device/gpu_busy_percent", error)) return true;
-  }
-  return false;
-}
-
 // Each stand-in NVML, found as libnvidia-ml.so.1 on the library path. Whatever
 // the library does, the agent keeps refreshing (the tooltip follows an option
 // within a second and a half) and its watchdog ends it, with status 0 and
 // nothing on standard error, once its host is gone.
 TEST_F(GpuTest, AnyNvmlLeavesTheAgentRefreshingAndEndingOnTime) {
-  if (sysfsHasGpuBusy()) GTEST_SKIP() << "the kernel reports the GPU's load: NVML is not used";
+  // Where the kernel reports a GPU's load itself NVML is never asked.
+  std::error_code error;
+  for (const auto& card : std::filesystem::directory_iterator("/sys/class/drm", error)) {
+    if (std::filesystem::exists(card.path() / "device/gpu_busy_percent", error)) {
+      GTEST_SKIP() << "the kernel reports a GPU's load: NVML is not used";
+    }
+  }
   const struct {
     const char* library;
     std::string gpu;  // the column once the agent has read it for a while

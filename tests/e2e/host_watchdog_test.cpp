@@ -92,7 +92,8 @@ TEST_F(HostWatchdogTest, OnlyAGoneOrUnsignalableHostEndsTheAgentsEachWithinAPeri
   const bool root = geteuid() == 0;
   if (root && access("/usr/bin/setpriv", X_OK) != 0) GTEST_SKIP() << "setpriv is missing";
   const Strings asNobody = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-  const std::string dead = std::to_string(deadPid());
+  // A pid that no process has: a child that was started and reaped.
+  const std::string dead = std::to_string(Process{{"true"}, environment}.id());
   std::vector<Row> rows;
   for (const std::string form : {"", "+", "00"}) {
     Process& host = startSleeper();

@@ -13,9 +13,6 @@ namespace {
 // 0 and an empty standard error of it: that is where those are tested.
 using TrayTest = AgentFixture;
 
-// Whether a line of host-sim reports a request to the host.
-bool isRequest(const std::string& line) { return line.find(" host: show") != std::string::npos; }
-
 TEST_F(TrayTest, EachClickPostsItsRequestToTheHostOrNothingAndQuitEndsTheNetworkAgent) {
   Process& watch = start({kTrayView, "watch"});
   // host-sim ends at the end of its input: a sleep keeps that open.
@@ -47,7 +44,9 @@ TEST_F(TrayTest, EachClickPostsItsRequestToTheHostOrNothingAndQuitEndsTheNetwork
   for (const auto& [click, request] : clicks) {
     SCOPED_TRACE(click.back());
     ASSERT_TRUE(run(click));
-    const auto seen = host.next(isRequest, request.empty() ? 500ms : 2s);
+    const auto seen = host.next(
+        [](const std::string& line) { return line.find(" host: show") != std::string::npos; },
+        request.empty() ? 500ms : 2s);
     EXPECT_EQ(seen ? seen->substr(seen->find(" host: ") + 7) : "", request);
   }
   EXPECT_EQ(network.waitForExit(3s), 0) << "关闭网速显示 ends the network agent";
