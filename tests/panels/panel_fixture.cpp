@@ -121,14 +121,10 @@ std::optional<std::string> PanelFixture::startSway(const PanelSetup& setup) {
   writeFile("config/sway/config", "output HEADLESS-1 resolution " + setup.screen +
                                       "\nbar {\n  swaybar_command " + setup.command.front() +
                                       "\n}\n");
-  Strings variables = environment;
-  std::erase_if(variables, [](const std::string& variable) {
-    return variable.starts_with("HOME=") || variable.starts_with("XDG_RUNTIME_DIR=");
-  });
-  variables.insert(variables.end(),
-                   {"HOME=" + runtime, "XDG_RUNTIME_DIR=" + runtime, "WLR_BACKENDS=headless",
-                    "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1"});
-  displayServer = std::make_unique<Process>(asUser({"sway"}), variables);
+  displayServer = std::make_unique<Process>(
+      asUser({"env", "HOME=" + runtime, "XDG_RUNTIME_DIR=" + runtime, "WLR_BACKENDS=headless",
+              "WLR_RENDERER=pixman", "WLR_LIBINPUT_NO_DEVICES=1", "sway"}),
+      environment);
   for (const auto deadline = Clock::now() + 20s; Clock::now() < deadline;) {
     std::error_code ignored;
     for (const auto& entry : std::filesystem::directory_iterator(runtime, ignored)) {
