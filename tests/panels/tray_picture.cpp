@@ -36,35 +36,6 @@ bool isBackdrop(Rgb colour) {
   return true;
 }
 
-// The bounding box and size of the backdrop area that holds (x, y), each
-// of its pixels marked as seen.
-std::pair<Box, int> floodBackdrop(const Image& shot, int top, int bottom, int x, int y,
-                                  std::vector<bool>& seen) {
-  Box box{x, y, x + 1, y + 1};
-  int count = 0;
-  std::vector<std::pair<int, int>> pending{{x, y}};
-  const auto index = [&](int px, int py) { return (py - top) * shot.width + px; };
-  seen[index(x, y)] = true;
-  while (!pending.empty()) {
-    const auto [px, py] = pending.back();
-    pending.pop_back();
-    ++count;
-    box = {std::min(box.left, px), std::min(box.top, py), std::max(box.right, px + 1),
-           std::max(box.bottom, py + 1)};
-    for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
-      const int nx = px + dx;
-      const int ny = py + dy;
-      if (nx < 0 || nx >= shot.width || ny < top || ny >= bottom || seen[index(nx, ny)] ||
-          !isBackdrop(shot.at(nx, ny))) {
-        continue;
-      }
-      seen[index(nx, ny)] = true;
-      pending.emplace_back(nx, ny);
-    }
-  }
-  return {box, count};
-}
-
 }  // namespace
 
 double contrastRatio(Rgb a, Rgb b) {
@@ -75,13 +46,33 @@ double contrastRatio(Rgb a, Rgb b) {
 
 std::optional<PictureMeasure> measurePicture(const Image& shot, int top, int bottom) {
   bottom = std::min(bottom, shot.height);
+  // Each backdrop pixel is taken once, into the connected area flooded from
+  // the first one of it met.
   std::vector<bool> seen(static_cast<std::size_t>(shot.width * (bottom - top)), false);
+  const auto takeBackdrop = [&](int x, int y) {
+    if (x < 0 || x >= shot.width || y < top || y >= bottom || seen[(y - top) * shot.width + x] ||
+        !isBackdrop(shot.at(x, y))) {
+      return false;
+    }
+    seen[(y - top) * shot.width + x] = true;
+    return true;
+  };
   std::optional<Box> largest;
   int largestCount = 0;
   for (int y = top; y < bottom; ++y) {
     for (int x = 0; x < shot.width; ++x) {
-      if (seen[(y - top) * shot.width + x] || !isBackdrop(shot.at(x, y))) continue;
-      const auto [box, count] = floodBackdrop(shot, top, bottom, x, y, seen);
+      if (!takeBackdrop(x, y)) continue;
+      Box box{x, y, x + 1, y + 1};
+      int count = 0;
+      for (std::vector<std::pair<int, int>> pending{{x, y}}; !pending.empty(); ++count) {
+        const auto [px, py] = pending.back();
+        pending.pop_back();
+        box = {std::min(box.left, px), std::min(box.top, py), std::max(box.right, px + 1),
+               std::max(box.bottom, py + 1)};
+        for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+          if (takeBackdrop(px + dx, py + dy)) pending.emplace_back(px + dx, py + dy);
+        }
+      }
       if (count > largestCount) {
         largest = box;
         largestCount = count;
