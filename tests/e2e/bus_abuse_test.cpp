@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -41,7 +40,8 @@ long residentKiB(pid_t pid) {
   return resident * (sysconf(_SC_PAGESIZE) / 1024);
 }
 
-// The methods the agents' objects have, with the arguments each takes.
+// The methods the agents' objects have, with the arguments each takes
+// (GDBus itself answers Introspect and Ping).
 struct Method {
   const char* path;
   const char* interfaceName;
@@ -64,8 +64,6 @@ constexpr Method kMethods[] = {
     {kMenuPath, kMenuInterface, "AboutToShow", "(i)"},
     {kMenuPath, kMenuInterface, "AboutToShowGroup", "(ai)"},
     {kMenuPath, kMenuInterface, "GetGroupProperties", "(aias)"},
-    {"/", "org.freedesktop.DBus.Introspectable", "Introspect", "()"},
-    {kMenuPath, "org.freedesktop.DBus.Peer", "Ping", "()"},
 };
 
 // The types a value of any type is drawn from.
