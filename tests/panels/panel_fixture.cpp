@@ -41,14 +41,12 @@ constexpr int kBlackLooks = 8;
 
 }  // namespace
 
-PanelSetup gnomeShell(bool dark) {
+PanelSetup gnomeShell() {
   return {"1024x300x24",
           {"sh", "-c", kGnomeShell},
           {{"system-bus.conf", kSystemBus},
            {"config/glib-2.0/settings/keyfile",
-            std::string{"[org/gnome/shell]\nenabled-extensions=['ubuntu-appindicators@ubuntu.com']"
-                        "\n[org/gnome/desktop/interface]\ncolor-scheme='"} +
-                (dark ? "prefer-dark" : "default") + "'\n"}},
+            "[org/gnome/shell]\nenabled-extensions=['ubuntu-appindicators@ubuntu.com']\n"}},
           {"gnome-shell", "dbus-daemon", "xdotool"},
           {"xdotool", "key", "Escape"},
           // The overview opens once the shell has started, over a bar that is

@@ -33,7 +33,7 @@ struct PanelSetup {
   // The panel's command line; under sway, the bar command.
   Strings command;
   // Files written into HOME before the panel starts: path and contents.
-  std::vector<std::pair<std::string, std::string>> files;
+  std::vector<std::pair<std::string, std::string>> files{};
   // Programs beyond the command's own that must be installed.
   Strings required{};
   // Once the tray is up, run again and again until `ready` holds for the
@@ -49,10 +49,9 @@ struct PanelSetup {
 
 // GNOME Shell on X11 with Debian's AppIndicator extension, its settings in a
 // key file and a system bus of its own (where /run/systemd/seats exists the
-// shell quits at start without one). Dark is the desktop's colour scheme; the
-// shell's bar is black in both. The shell opens its overview at start: the
-// setup closes it.
-PanelSetup gnomeShell(bool dark);
+// shell quits at start without one). The shell opens its overview at start:
+// the setup closes it.
+PanelSetup gnomeShell();
 inline constexpr int kGnomeBarHeight = 32;
 // Where the clock ends: items show to the right of it.
 inline constexpr int kGnomeTrayLeft = 600;
