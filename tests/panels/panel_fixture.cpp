@@ -41,12 +41,14 @@ constexpr int kBlackLooks = 8;
 
 }  // namespace
 
-PanelSetup gnomeShell() {
+PanelSetup gnomeShell(bool dark) {
   return {"1024x300x24",
           {"sh", "-c", kGnomeShell},
           {{"system-bus.conf", kSystemBus},
            {"config/glib-2.0/settings/keyfile",
-            "[org/gnome/shell]\nenabled-extensions=['ubuntu-appindicators@ubuntu.com']\n"}},
+            std::string{"[org/gnome/shell]\nenabled-extensions=['ubuntu-appindicators@ubuntu.com']"
+                        "\n[org/gnome/desktop/interface]\ncolor-scheme='"} +
+                (dark ? "prefer-dark" : "default") + "'\n"}},
           {"gnome-shell", "dbus-daemon", "xdotool"},
           {"xdotool", "key", "Escape"},
           // The overview opens once the shell has started, over a bar that is

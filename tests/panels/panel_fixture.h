@@ -49,9 +49,10 @@ struct PanelSetup {
 
 // GNOME Shell on X11 with Debian's AppIndicator extension, its settings in a
 // key file and a system bus of its own (where /run/systemd/seats exists the
-// shell quits at start without one). The shell opens its overview at start:
-// the setup closes it.
-PanelSetup gnomeShell();
+// shell quits at start without one). Dark is the desktop's colour scheme; the
+// shell's bar is black in both. The shell opens its overview at start: the
+// setup closes it.
+PanelSetup gnomeShell(bool dark);
 inline constexpr int kGnomeBarHeight = 32;
 // Where the clock ends: items show to the right of it.
 inline constexpr int kGnomeTrayLeft = 600;
