@@ -246,7 +246,6 @@ class BusAbuseTest : public AgentFixture {
       ASSERT_LT(Clock::now() - start, 120s) << "the agents stopped answering";
     }
     calls += sent;
-    signalsSent += emitted;
   }
 
   // Handles what arrived, waiting for it, and switches the network agent's
@@ -288,7 +287,6 @@ class BusAbuseTest : public AgentFixture {
   Clock::time_point lastSwitch;
   bool cpuOn = false;
   int calls = 0;
-  int signalsSent = 0;
   int inFlight = 0;
   int answered = 0;
   int timeouts = 0;
@@ -331,20 +329,17 @@ TEST_F(BusAbuseTest, AgentsAnswerOrRefuseMalformedCallsAndSignalsAndStayResponsi
   for (std::size_t index = 0; index + 1 < toolTipTimes.size(); ++index) {
     longestGap = std::max(longestGap, toolTipTimes[index + 1] - toolTipTimes[index]);
   }
-  std::printf(
-      "%d calls (%d answered, %d refused, %d timed out) and %d signals in %.1f s; "
-      "%zu tooltip changes, the longest gap %.2f s\n",
-      calls, answered, calls - answered - timeouts, timeouts, signalsSent,
-      std::chrono::duration<double>(toolTipTimes.back() - toolTipTimes.front()).count(),
-      toolTipTimes.size() - 2, std::chrono::duration<double>(longestGap).count());
   EXPECT_EQ(timeouts, 0) << "calls neither answered nor refused in 10 s";
-  EXPECT_LE(longestGap, 3s) << "the tooltip stopped following the options";
+  // The calls reach both the answering and the refusing code.
+  EXPECT_GT(answered, 0);
+  EXPECT_GT(calls - answered - timeouts, 0) << "no call was refused";
+  EXPECT_LE(longestGap, 3s) << "the tooltip stopped following the options for " << longestGap / 1ms
+                            << " ms";
   for (Process* agent : agents) EXPECT_FALSE(agent->waitForExit(0s)) << itemBusName(*agent);
   for (std::size_t index = 0; index < agents.size(); ++index) {
     const long after = residentKiB(agents[index]->id());
-    std::printf("%s: RSS %ld -> %ld KiB\n", itemBusName(*agents[index]).c_str(), before[index],
-                after);
-    EXPECT_LE(after - before[index], 2048) << itemBusName(*agents[index]);
+    EXPECT_LE(after - before[index], 2048)
+        << itemBusName(*agents[index]) << ": RSS " << before[index] << " -> " << after << " KiB";
   }
   // The sleep item takes a well-formed state after all that.
   g_dbus_connection_emit_signal(
