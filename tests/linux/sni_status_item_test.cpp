@@ -574,10 +574,6 @@ TEST_F(RefreshSoakTest, TenThousandRefreshesOfBothAgentsLeaveTheHeapWhereTheFirs
       afterFirstThousand = std::min(afterFirstThousand, heapInUse());
     if (cycle > kCycles - 1000) afterLastThousand = std::min(afterLastThousand, heapInUse());
   }
-  std::printf(
-      "heap in use: %zu bytes after the second thousand cycles, %zu after the last; "
-      "%d property reads\n",
-      afterFirstThousand, afterLastThousand, tray.reads);
   EXPECT_GT(tray.reads, kCycles / 10) << "the tray saw the changes";
   EXPECT_LE(afterLastThousand, afterFirstThousand + 64 * 1024);
 
