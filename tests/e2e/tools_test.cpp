@@ -34,15 +34,6 @@ TEST_F(ToolsTest, TrayViewAndHostSimEscapeEveryControlCharacterTheyPrint) {
   }
 }
 
-TEST_F(ToolsTest, HostSimWritesTheFileTheAgentsReadWhenTheConfigHomeIsRelative) {
-  // Relative means unset: both use $HOME/.config.
-  ASSERT_TRUE(run({"sh", "-c",
-                   "cd \"$HOME\" && echo 'cpu on' | XDG_CONFIG_HOME=config exec " +
-                       std::string{kHostSim} + " --no-agents"}));
-  EXPECT_NE(readFile(home + "/.config/com.velmora.app/defaults.conf"), "");
-  EXPECT_EQ(readFile(home + "/config/com.velmora.app/defaults.conf"), "");
-}
-
 // Once both items are up (the network item registers when its menu is
 // exported), as at a logout.
 TEST_F(ToolsTest, BothAgentsEndWithStatusZeroWhenTheSessionBusGoesAway) {

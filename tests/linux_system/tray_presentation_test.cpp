@@ -1,7 +1,5 @@
 #include "platform/linux/tray_presentation.h"
 
-#include <unistd.h>
-
 #include <optional>
 #include <string>
 #include <tuple>
@@ -55,11 +53,6 @@ TEST(TrayPresentationTest, ShapeTextIsWideOrSquareInAnyCaseAndAnythingElseIsNoCh
       {"wide square", std::nullopt},
   };
   for (const auto& [text, shape] : cases) EXPECT_EQ(parseTrayShape(text), shape) << text;
-}
-
-TEST(TrayPresentationTest, AProcessIsNamedByItsExecutableAndAMissingOneByNothing) {
-  EXPECT_EQ(programOfProcess(static_cast<unsigned>(getpid())), "linux_system_tests");
-  EXPECT_EQ(programOfProcess(0), std::nullopt);
 }
 
 }  // namespace
